@@ -42,9 +42,10 @@ std::string Md5Hex(std::string_view bytes, bool upperCase);
 // Wall-clock time in UTC+8, as seconds since 1970-01-01 00:00:00 of that clock.
 struct Utc8Time {
   std::int64_t seconds = 0;
+  bool valid = false;  // false when it came from a date that could not be read
 };
 // An RFC 1123 date (a Date header) plus eight hours; a date that cannot be
-// parsed gives the zero time.
+// parsed gives the zero time, not valid.
 Utc8Time HttpDateToUtc8(std::string_view httpDate);
 // The local clock now, as the wall-clock time of the machine's zone.
 Utc8Time LocalClockNow();

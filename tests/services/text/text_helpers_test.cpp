@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include "services/text/text_helpers.h"
+
+namespace larkbay {
+namespace {
+
+const std::string kZhong = "\xE4\xB8\xAD";  // 中
+
+TEST(Md5Hex, FollowsRfc1321) {
+  EXPECT_EQ(Md5Hex("", false), "d41d8cd98f00b204e9800998ecf8427e");
+  EXPECT_EQ(Md5Hex("abc", false), "900150983cd24fb0d6963f7d28e17f72");
+  EXPECT_EQ(Md5Hex("abc", true), "900150983CD24FB0D6963F7D28E17F72");
+  // Bytes after a NUL are hashed too.
+  EXPECT_EQ(Md5Hex(std::string("a\0b", 3), false), "70350f6027bce3713f6b76473084309b");
+  EXPECT_NE(Md5Hex(std::string("a\0b", 3), false), Md5Hex("a", false));
+}
+
+TEST(Encoding, Utf8AndUtf16RoundTrip) {
+  EXPECT_EQ(TextToUtf8(kZhong).size(), 3u);
+  EXPECT_EQ(Utf8ToText(TextToUtf8(kZhong)), kZhong);
+  EXPECT_EQ(TextToUtf16("", false), "");
+  EXPECT_EQ(TextToUtf16("A", false), std::string("A\0\0\0", 4));
+  EXPECT_EQ(TextToUtf16("A", true), std::string("A\0", 2));
+  EXPECT_EQ(TextToUtf16(kZhong, true), std::string("\x2D\x4E", 2));
+  const std::string emoji = "\xF0\x9F\x8E\xB5";  // U+1F3B5, a surrogate pair in UTF-16
+  EXPECT_EQ(TextToUtf16(emoji, true), std::string("\x3C\xD8\xB5\xDF", 4));
+  EXPECT_EQ(Utf16ToText(TextToUtf16("a" + kZhong + emoji, false)), "a" + kZhong + emoji);
+}
+
+TEST(Encoding, TextEndsAtItsFirstNul) {
+  EXPECT_EQ(TextToUtf8(std::string("ab\0cd", 5)), "ab");
+  EXPECT_EQ(Utf8ToText(std::string("ab\0cd", 5)), "ab");
+  EXPECT_EQ(Utf16ToText(std::string("a\0\0\0b\0", 6)), "a");
+}
+
+TEST(Encoding, BadInputBecomesReplacementCharacters) {
+  const std::string fffd = "\xEF\xBF\xBD";
+  struct Case {
+    std::string in, out;
+  };
+  const Case cases[] = {
+      {"\xE4\xB8", fffd + fffd},            // cut three-byte sequence
+      {"a\xFF" "b", "a" + fffd + "b"},      // never valid byte
+      {"\xC0\xAF", fffd + fffd},            // overlong
+      {"\xED\xA0\x80", fffd + fffd + fffd}, // encoded surrogate
+      {"\xF4\x90\x80\x80", fffd + fffd + fffd + fffd},  // beyond U+10FFFF
+      {fffd, fffd},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Utf8ToText(c.in), c.out);
+  EXPECT_EQ(Utf16ToText(std::string("\x00\xD8", 2)), fffd);        // lone high surrogate
+  EXPECT_EQ(Utf16ToText(std::string("\x00\xDC" "A\0", 4)), fffd + "A");
+  EXPECT_EQ(Utf16ToText(std::string("A\0B", 3)), "A");            // odd trailing byte
+}
+
+TEST(Encoding, Gb18030MatchesGbkForChinese) {
+  EXPECT_EQ(TextToGbk(kZhong), "\xD6\xD0");
+  EXPECT_EQ(GbkToText("\xD6\xD0"), kZhong);
+  EXPECT_EQ(TextToGbk("\xE3\x80\x80"), "\xA1\xA1");  // full-width space
+  // Characters GBK lacks survive the round trip instead of being lost.
+  const std::string korean = "\xED\x95\x9C";  // 한
+  EXPECT_EQ(GbkToText(TextToGbk(korean)), korean);
+  EXPECT_EQ(GbkToText(TextToGbk("plain ascii")), "plain ascii");
+  // Invalid and cut sequences never fail the whole text.
+  EXPECT_EQ(GbkToText("a\xD6"), "a\xEF\xBF\xBD");
+  EXPECT_EQ(GbkToText("\xFF\xFF" "b").back(), 'b');
+}
+
+TEST(Encoding, CharsetToTextByDeclaredName) {
+  std::string out;
+  ASSERT_TRUE(CharsetToText("\xD6\xD0", "GBK", out));
+  EXPECT_EQ(out, kZhong);
+  ASSERT_TRUE(CharsetToText("\xD6\xD0", "gb2312", out));
+  EXPECT_EQ(out, kZhong);
+  ASSERT_TRUE(CharsetToText("\xA4\xA4", "big5", out));
+  EXPECT_EQ(out, kZhong);
+  ASSERT_TRUE(CharsetToText(kZhong, "utf-8", out));
+  EXPECT_EQ(out, kZhong);
+  EXPECT_FALSE(CharsetToText("x", "no-such-charset", out));
+  EXPECT_EQ(out, "");
+}
+
+TEST(ServerClock, HttpDateToUnixSeconds) {
+  struct Case {
+    const char* date;
+    const char* unix;
+  };
+  const Case cases[] = {
+      {"Thu, 01 Jan 1970 00:00:10 GMT", "0000000010"},
+      {"Sun, 06 Nov 1994 08:49:37 GMT", "0784111777"},
+      {"Wed, 09 Dec 2026 21:43:21 GMT", "1796852601"},
+      {"Sunday, 06-Nov-94 08:49:37 GMT", "0784111777"},
+      {"Sat, 29 Feb 2020 23:59:59 GMT", "1583020799"},
+  };
+  for (const auto& c : cases) {
+    const Utc8Time t = HttpDateToUtc8(c.date);
+    EXPECT_TRUE(t.valid) << c.date;
+    EXPECT_EQ(UnixSeconds(t), c.unix) << c.date;
+  }
+  for (const char* bad : {"", "Date", "Sun, 06 Nov 1994", "Sun, 06 Foo 1994 08:49:37 GMT",
+                          "Sun, 99 Nov 1994 08:49:37 GMT", "Sun, 06 Nov 1994 08:49 GMT"}) {
+    EXPECT_FALSE(HttpDateToUtc8(bad).valid) << bad;
+  }
+}
+
+TEST(ServerClock, UnixSecondsCountsFromEightOClock) {
+  Utc8Time t;
+  t.seconds = 8 * 3600 + 10;  // 1970-01-01 08:00:10
+  EXPECT_EQ(UnixSeconds(t), "0000000010");
+  t.seconds = 8 * 3600 + 12345678901LL;  // more than ten digits: cut to ten
+  EXPECT_EQ(UnixSeconds(t), "1234567890");
+  // The local clock read in any zone and the offset to a server clock cancel out.
+  const Utc8Time now = LocalClockNow();
+  EXPECT_TRUE(now.valid);
+  EXPECT_EQ(UnixSeconds(now).size(), 10u);
+}
+
+TEST(HeaderValue, FirstLineStartingWithTheNameWins) {
+  const std::string block =
+      "HTTP/1.1 200 OK\r\nDate: Wed, 09 Dec 2026 21:43:21 GMT\r\nServer: x\r\n"
+      "Set-Cookie: a=1\r\nSet-Cookie: b=2\r\n\r\n";
+  EXPECT_EQ(HeaderValue(block, "Date"), "Wed, 09 Dec 2026 21:43:21 GMT");
+  EXPECT_EQ(HeaderValue(block, "date"), "");
+  EXPECT_EQ(HeaderValue(block, "Set-Cookie"), "a=1");
+  EXPECT_EQ(HeaderValue(block, "Missing"), "");
+  EXPECT_EQ(HeaderValue("Date-Extra: 1\r\nDate: 2", "Date"), "");  // a line that merely begins with it
+  EXPECT_EQ(HeaderValue("X: a X: b", "X"), "b");                   // after the last "X: " of the line
+  EXPECT_EQ(HeaderValue("", "Date"), "");
+}
+
+TEST(TextSplit, TextBeforeAndBetween) {
+  EXPECT_EQ(TextBefore("a/b/c", "/"), "a");
+  EXPECT_EQ(TextBefore("a/b/c", "/", -1), "a/b");
+  EXPECT_EQ(TextBefore("a/b/c", "|"), "");
+  EXPECT_EQ(TextBefore("aXbxc", "x"), "aXb");
+  EXPECT_EQ(TextBefore("aXbxc", "x", 0, true), "a");
+  EXPECT_EQ(TextBefore("aXbxc", "X", -1, true), "aXb");
+
+  EXPECT_EQ(TextBetween("charset=\"gbk\">", "charset=#引号", "#引号"), "gbk");
+  EXPECT_EQ(TextBetween("<a>1</a><a>2</a>", "<a>", "</a>"), "1");
+  EXPECT_EQ(TextBetween("<a>1</a><a>2</a>", "<a>", "</a>", 4), "2");
+  EXPECT_EQ(TextBetween("<A>1</a>", "<a>", "</a>"), "");
+  EXPECT_EQ(TextBetween("<A>1</A>", "<a>", "</a>", 1, true), "1");
+  EXPECT_EQ(TextBetween("<a>1", "<a>", "</a>"), "");
+  EXPECT_EQ(TextBetween("xx", "<a>", "</a>"), "");
+  EXPECT_EQ(TextBetween("abc", "a", "c", 100), "");
+}
+
+}  // namespace
+}  // namespace larkbay
