@@ -1,0 +1,26 @@
+#pragma once
+// Files and folders.
+
+#include <string>
+#include <string_view>
+
+namespace larkbay {
+
+// True when `path` names an existing folder (a symbolic link to one counts).
+bool IsDirectory(const std::string& path);
+
+// Creates every missing folder of `path` (a trailing "/" is fine). True when the
+// folder exists afterwards.
+bool EnsureDirectory(const std::string& path);
+
+// Whole-file read; false when the file cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string& contents);
+
+// Replaces `path` by a file holding `contents`: written to a temporary file in
+// the same folder, flushed to disk, then renamed over the target, so readers
+// and a crash see either the old or the new file. An existing file keeps its
+// permissions; a symbolic link is followed. False on any failure (the target is
+// then untouched and the temporary file removed).
+bool WriteFileAtomically(const std::string& path, std::string_view contents);
+
+}  // namespace larkbay

@@ -1,0 +1,43 @@
+#pragma once
+// Processes of this machine, read from /proc and ended with kill(2).
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace larkbay {
+
+using ProcessId = std::uint32_t;
+
+ProcessId CurrentProcessId();
+
+// True when `id` names a live process (not a zombie, not a thread id). 0 and
+// ids that are not valid process ids are never running.
+bool IsProcessRunning(ProcessId id);
+
+// The executable of process `id` as /proc/<id>/exe names it (with a
+// " (deleted)" suffix when the file was replaced or removed since the start);
+// "" when it cannot be read.
+std::string ProcessExecutable(ProcessId id);
+
+// The path of this program's own executable ("" when unknown).
+std::string OwnExecutablePath();
+
+// True when process `id` is running the executable at `executablePath`: the same
+// file, or the same path when one of them has since been replaced on disk
+// (a self-update replaces the file under a running copy).
+bool IsSameExecutable(ProcessId id, const std::string& executablePath);
+
+// Live processes whose executable file name (without folder) equals `name`
+// exactly. Used in place of ending programs by image name.
+std::vector<ProcessId> ProcessesByExecutableName(std::string_view name);
+
+// Ends a process at once, like a hard termination (SIGKILL). With
+// useGivenId false the own process is ended with exit code 0 (the call does not
+// return). True when the signal was delivered; false for 0, invalid ids
+// (never a process group or "all processes") and processes that cannot be
+// signalled.
+bool KillProcess(ProcessId id, bool useGivenId);
+
+}  // namespace larkbay
