@@ -5,6 +5,10 @@
 
 namespace larkbay {
 
+// The user's home folder: $HOME, else the password database; "" when unknown.
+// Without a trailing "/".
+std::string HomeDirectory();
+
 // The user's desktop folder.
 inline constexpr int kDesktopFolder = 3;
 

@@ -1,0 +1,128 @@
+#include "platform/processes.h"
+
+#include <dirent.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+namespace larkbay {
+namespace {
+
+constexpr std::string_view kDeletedSuffix = " (deleted)";
+
+// Ids beyond pid_t's range would turn into process groups or "every process"
+// when handed to kill(2).
+bool IsValidId(ProcessId id) { return id > 0 && id <= static_cast<ProcessId>(INT_MAX); }
+
+std::string ProcPath(ProcessId id, const char* leaf) {
+  return "/proc/" + std::to_string(id) + "/" + leaf;
+}
+
+std::string ReadLink(const std::string& link) {
+  std::string target(PATH_MAX, '\0');
+  const ssize_t n = ::readlink(link.c_str(), target.data(), target.size());
+  if (n <= 0 || static_cast<size_t>(n) >= target.size()) return {};
+  target.resize(static_cast<size_t>(n));
+  return target;
+}
+
+std::string WithoutDeletedSuffix(std::string path) {
+  if (path.ends_with(kDeletedSuffix)) path.resize(path.size() - kDeletedSuffix.size());
+  return path;
+}
+
+std::string BaseName(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+ProcessId CurrentProcessId() { return static_cast<ProcessId>(::getpid()); }
+
+bool IsProcessRunning(ProcessId id) {
+  if (!IsValidId(id)) return false;
+  std::ifstream status(ProcPath(id, "status"));
+  if (!status) return false;
+  bool zombie = false;
+  bool isProcess = false;
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.starts_with("State:")) {
+      zombie = line.find("Z (zombie)") != std::string::npos ||
+               line.find("X (dead)") != std::string::npos;
+    } else if (line.starts_with("Tgid:")) {
+      // A thread id also has an entry under /proc; only a process's own id counts.
+      isProcess = std::strtoul(line.c_str() + 5, nullptr, 10) == id;
+    }
+  }
+  return isProcess && !zombie;
+}
+
+std::string ProcessExecutable(ProcessId id) {
+  if (!IsValidId(id)) return {};
+  return ReadLink(ProcPath(id, "exe"));
+}
+
+std::string OwnExecutablePath() { return ReadLink("/proc/self/exe"); }
+
+bool IsSameExecutable(ProcessId id, const std::string& executablePath) {
+  if (executablePath.empty() || !IsProcessRunning(id)) return false;
+  const std::string exe = ProcessExecutable(id);
+  if (exe.empty()) return false;
+  struct stat running {};
+  struct stat wanted {};
+  if (::stat(ProcPath(id, "exe").c_str(), &running) == 0 &&
+      ::stat(executablePath.c_str(), &wanted) == 0 && running.st_dev == wanted.st_dev &&
+      running.st_ino == wanted.st_ino) {
+    return true;
+  }
+  std::string wantedPath = WithoutDeletedSuffix(executablePath);
+  if (char resolved[PATH_MAX]; ::realpath(wantedPath.c_str(), resolved) != nullptr) {
+    wantedPath = resolved;
+  }
+  return WithoutDeletedSuffix(exe) == wantedPath;
+}
+
+std::vector<ProcessId> ProcessesByExecutableName(std::string_view name) {
+  std::vector<ProcessId> found;
+  if (name.empty()) return found;
+  DIR* proc = ::opendir("/proc");
+  if (proc == nullptr) return found;
+  while (const dirent* entry = ::readdir(proc)) {
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(entry->d_name, &end, 10);
+    if (end == entry->d_name || *end != '\0' || value > INT_MAX) continue;
+    const auto id = static_cast<ProcessId>(value);
+    if (!IsProcessRunning(id)) continue;
+    std::string exeName;
+    if (const std::string exe = ProcessExecutable(id); !exe.empty()) {
+      exeName = BaseName(WithoutDeletedSuffix(exe));
+    } else if (name.size() <= 15) {
+      // No access to the executable: the kernel's short name (15 bytes) is all
+      // there is, and it is exact only for names that fit.
+      std::ifstream comm(ProcPath(id, "comm"));
+      std::getline(comm, exeName);
+    }
+    if (exeName == name) found.push_back(id);
+  }
+  ::closedir(proc);
+  return found;
+}
+
+bool KillProcess(ProcessId id, bool useGivenId) {
+  if (!useGivenId || id == CurrentProcessId()) {
+    std::fflush(nullptr);
+    std::_Exit(0);
+  }
+  if (!IsValidId(id)) return false;
+  return ::kill(static_cast<pid_t>(id), SIGKILL) == 0;
+}
+
+}  // namespace larkbay
