@@ -1,0 +1,140 @@
+#include "platform/processes.h"
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <filesystem>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "platform_fixture.h"
+
+namespace larkbay {
+namespace {
+
+using test::Child;
+
+std::string SleepPath() {
+  for (const char* p : {"/usr/bin/sleep", "/bin/sleep"}) {
+    if (std::filesystem::exists(p)) return p;
+  }
+  return {};
+}
+
+TEST(Processes, RunningMeansALiveProcessOfThatId) {
+  EXPECT_TRUE(IsProcessRunning(CurrentProcessId()));
+  for (ProcessId id : {0u, static_cast<ProcessId>(INT_MAX) + 1u, 0xFFFFFFFFu}) {
+    EXPECT_FALSE(IsProcessRunning(id)) << id;
+  }
+
+  Child child = Child::ForkWaiting();
+  ASSERT_GT(child.pid(), 0);
+  const auto id = static_cast<ProcessId>(child.pid());
+  EXPECT_TRUE(IsProcessRunning(id));
+  ASSERT_EQ(::kill(child.pid(), SIGKILL), 0);
+  // Dead but not reaped: a zombie is not running.
+  for (int i = 0; i < 200 && IsProcessRunning(id); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_FALSE(IsProcessRunning(id));
+  child.Wait();
+  EXPECT_FALSE(IsProcessRunning(id));
+
+  // A thread's id is not a process id.
+  pid_t threadId = 0;
+  std::thread worker([&] { threadId = ::gettid(); });
+  worker.join();
+  std::atomic<bool> stop{false};
+  std::atomic<pid_t> liveThread{0};
+  std::thread sleeper([&] {
+    liveThread = ::gettid();
+    while (!stop) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  });
+  while (liveThread == 0) std::this_thread::yield();
+  EXPECT_FALSE(IsProcessRunning(static_cast<ProcessId>(liveThread.load())));
+  stop = true;
+  sleeper.join();
+}
+
+TEST(Processes, SameExecutableComparesTheRunningFile) {
+  const std::string own = OwnExecutablePath();
+  ASSERT_FALSE(own.empty());
+  EXPECT_TRUE(IsSameExecutable(CurrentProcessId(), own));
+
+  Child copy = Child::ForkWaiting();
+  Child other = Child::Spawn({"sleep", "30"});
+  ASSERT_GT(copy.pid(), 0);
+  ASSERT_GT(other.pid(), 0);
+  EXPECT_TRUE(IsSameExecutable(static_cast<ProcessId>(copy.pid()), own));
+  EXPECT_FALSE(IsSameExecutable(static_cast<ProcessId>(other.pid()), own));
+  EXPECT_FALSE(IsSameExecutable(static_cast<ProcessId>(copy.pid()), ""));
+  EXPECT_FALSE(IsSameExecutable(0, own));
+}
+
+TEST(Processes, ReplacedExecutableStillCountsAsTheSameProgram) {
+  // A self-update replaces the file under a running copy: /proc then names the
+  // old file "<path> (deleted)".
+  test::TempDir dir;
+  const std::string program = dir.path() + "lark-bay-sleeper";
+  ASSERT_FALSE(SleepPath().empty());
+  std::filesystem::copy_file(SleepPath(), program);
+  Child old = Child::Spawn({program, "30"});
+  ASSERT_GT(old.pid(), 0);
+  const auto id = static_cast<ProcessId>(old.pid());
+  EXPECT_EQ(ProcessExecutable(id), program);
+
+  std::filesystem::remove(program);
+  EXPECT_EQ(ProcessExecutable(id), program + " (deleted)");
+  EXPECT_TRUE(IsSameExecutable(id, program)) << "removed";
+  std::filesystem::copy_file(SleepPath(), program);
+  EXPECT_TRUE(IsSameExecutable(id, program)) << "replaced";
+  EXPECT_FALSE(IsSameExecutable(id, SleepPath()));
+}
+
+TEST(Processes, ListByExactExecutableName) {
+  test::TempDir dir;
+  const std::string program = dir.path() + "Update.exe";
+  std::filesystem::copy_file(SleepPath(), program);
+  Child first = Child::Spawn({program, "30"});
+  Child second = Child::Spawn({program, "30"});
+  ASSERT_GT(first.pid(), 0);
+  ASSERT_GT(second.pid(), 0);
+
+  std::vector<ProcessId> found = ProcessesByExecutableName("Update.exe");
+  std::sort(found.begin(), found.end());
+  std::vector<ProcessId> expected{static_cast<ProcessId>(first.pid()),
+                                  static_cast<ProcessId>(second.pid())};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(found, expected);
+  EXPECT_TRUE(ProcessesByExecutableName("Update").empty());
+  EXPECT_TRUE(ProcessesByExecutableName("update.exe").empty());
+  EXPECT_TRUE(ProcessesByExecutableName("").empty());
+}
+
+TEST(Processes, KillEndsTheGivenProcessOnly) {
+  Child child = Child::Spawn({"sleep", "30"});
+  ASSERT_GT(child.pid(), 0);
+  EXPECT_TRUE(KillProcess(static_cast<ProcessId>(child.pid()), true));
+  const int status = child.Wait();
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+
+  // Ids that kill(2) would read as a process group or as every process.
+  for (ProcessId id : {0u, 0xFFFFFFFFu, static_cast<ProcessId>(INT_MAX) + 1u}) {
+    EXPECT_FALSE(KillProcess(id, true)) << id;
+  }
+}
+
+TEST(Processes, KillWithoutIdEndsThisProcessWithExitCodeZero) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    KillProcess(12345, false);
+    ::_exit(3);  // not reached
+  }
+  ASSERT_GT(pid, 0);
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+}  // namespace
+}  // namespace larkbay
