@@ -46,6 +46,7 @@ struct MenuEntry {
   int commandId = 0;  // 0 for a submenu
   bool checked = false;
   bool enabled = true;
+  bool separator = false;           // a separator line (no caption, no id)
   std::vector<MenuEntry> children;  // the items of a submenu
 };
 
