@@ -1,0 +1,76 @@
+// lark-bay-server: the reference API server of the Lark-Bay client.
+#include <pthread.h>
+#include <signal.h>
+
+#include <cstdio>
+#include <thread>
+
+#include <httplib.h>
+
+#include "http_server.h"
+
+using namespace larkbay::server;
+
+int main(int argc, char** argv) {
+  ServerRuntime runtime;
+  std::string error;
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (!ParseServerOptions(args, LARKBAY_SERVER_DEFAULT_PORT, LARKBAY_SERVER_DATA_DIR, runtime.options, error)) {
+    std::fprintf(stderr, "lark-bay-server: %s\n%s", error.c_str(), ServerUsage().c_str());
+    return 2;
+  }
+  if (runtime.options.help) {
+    std::fputs(ServerUsage().c_str(), stdout);
+    return 0;
+  }
+  if (!LoadCatalogue(runtime.options.data, runtime.catalogue, error)) {
+    std::fprintf(stderr, "lark-bay-server: %s\n", error.c_str());
+    return 1;
+  }
+  runtime.api.catalogue = &runtime.catalogue;
+  runtime.api.digests = &runtime.digests;
+  runtime.api.downloadsDir = runtime.options.downloads;
+  runtime.api.mainVersion =
+      runtime.options.mainVersion.empty() ? runtime.catalogue.mainVersion : runtime.options.mainVersion;
+  runtime.api.faults = runtime.options.faults;
+
+  // SIGINT and SIGTERM are taken by one thread that stops the server; every
+  // other thread (the server's workers included) inherits the blocked mask.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+  httplib::Server server;
+  InstallRoutes(server, runtime);
+  const std::string& host = runtime.options.host;
+  if (runtime.options.port == 0) {
+    runtime.boundPort = server.bind_to_any_port(host);
+  } else if (server.bind_to_port(host, runtime.options.port)) {
+    runtime.boundPort = runtime.options.port;
+  }
+  if (runtime.boundPort <= 0) {
+    std::fprintf(stderr, "lark-bay-server: cannot listen on %s:%d\n", host.c_str(), runtime.options.port);
+    return 1;
+  }
+
+  std::thread signalWaiter([&server, &stopSignals] {
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    server.stop();
+  });
+
+  std::printf("lark-bay-server ready at http://%s:%d/ data=%s media=%s faults=%s\n", host.c_str(),
+              runtime.boundPort, runtime.options.data.c_str(), runtime.options.media.c_str(),
+              runtime.options.faults.Names().c_str());
+  std::fflush(stdout);
+  const bool served = server.listen_after_bind();
+
+  // Wake the waiter when the server ended on its own; a second signal is harmless.
+  pthread_kill(signalWaiter.native_handle(), SIGTERM);
+  signalWaiter.join();
+  std::printf("lark-bay-server stopped\n");
+  std::fflush(stdout);
+  return served ? 0 : 1;
+}
