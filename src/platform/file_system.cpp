@@ -91,7 +91,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents) {
   }
   // Make the rename itself durable.
   const std::string folder = std::filesystem::path(target).parent_path().string();
-  const int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int dirFd =
+      ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {
     ::fsync(dirFd);
     ::close(dirFd);

@@ -53,7 +53,8 @@ std::string DesktopFromUserDirs(const std::string& file, const std::string& home
 std::string HomeDirectory() {
   std::string home = Env("HOME");
   if (home.empty()) {
-    if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr) {
+    if (const passwd* entry = ::getpwuid(::getuid());
+        entry != nullptr && entry->pw_dir != nullptr) {
       home = entry->pw_dir;
     }
   }

@@ -1,9 +1,9 @@
 #include "platform/config_ini.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
-
-#include <gtest/gtest.h>
 
 #include "platform/app_data_dir.h"
 #include "platform/file_system.h"
@@ -77,8 +77,11 @@ TEST_F(ConfigIniTest, AutoPlayTogglesBetweenTrueAndFlase) {
 TEST_F(ConfigIniTest, ProgramIdParsesLikeAnIntegerConversion) {
   EXPECT_EQ(ReadProgramId(), 0u);
   const std::pair<const char*, std::uint32_t> values[] = {
-      {"1234", 1234},     {"  77 ", 77}, {"12abc", 12},         {"abc", 0}, {"", 0},
-      {"-5", 0},          {"+5", 0},     {"99999999999999", 0}, {"0", 0}, {"4294967295", 4294967295u}};
+      {"1234", 1234}, {"  77 ", 77},
+      {"12abc", 12},  {"abc", 0},
+      {"", 0},        {"-5", 0},
+      {"+5", 0},      {"99999999999999", 0},
+      {"0", 0},       {"4294967295", 4294967295u}};
   for (const auto& [value, id] : values) {
     WriteConfig(std::string("[Lark-Bay]\nProgram=") + value + "\n");
     EXPECT_EQ(ReadProgramId(), id) << value;

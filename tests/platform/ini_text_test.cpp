@@ -27,8 +27,8 @@ TEST(IniLookup, ReadsByTheProfileRules) {
       {"CRLF", "[s]\r\nk=v\r\nj=w\r\n", "s", "j", "w"},
       {"no final newline", "[s]\nk=v", "s", "k", "v"},
       {"BOM", "\xEF\xBB\xBF[s]\nk=v\n", "s", "k", "v"},
-      {"UTF-8 value", "[s]\nDownloadsSavePath=/home/u/桌面/下载目录/\n", "s",
-       "DownloadsSavePath", "/home/u/桌面/下载目录/"},
+      {"UTF-8 value", "[s]\nDownloadsSavePath=/home/u/桌面/下载目录/\n", "s", "DownloadsSavePath",
+       "/home/u/桌面/下载目录/"},
       {"equals in value", "[s]\nk=a=b\n", "s", "k", "a=b"},
       {"empty value", "[s]\nk=\n", "s", "k", ""},
       {"comment is no entry", "[s]\n;k=v\n", "s", "k", std::nullopt},
@@ -101,14 +101,16 @@ TEST(IniUpdate, ChangesOneEntryAndKeepsTheRest) {
 
 TEST(IniUpdate, WrittenValuesReadBack) {
   std::string content;
-  const std::pair<const char*, const char*> entries[] = {
-      {"Program", "1234"}, {"AutoPlay", "flase"}, {"DownloadsSavePath", "/home/u/下载目录/"},
-      {"program", "5678"}};
+  const std::pair<const char*, const char*> entries[] = {{"Program", "1234"},
+                                                         {"AutoPlay", "flase"},
+                                                         {"DownloadsSavePath", "/home/u/下载目录/"},
+                                                         {"program", "5678"}};
   for (const auto& [key, value] : entries) {
     content = IniUpdate(content, "Lark-Bay", key, value).value();
     EXPECT_EQ(IniLookup(content, "lark-bay", key), value) << key;
   }
-  EXPECT_EQ(content, "[Lark-Bay]\nProgram=5678\nAutoPlay=flase\nDownloadsSavePath=/home/u/下载目录/\n");
+  EXPECT_EQ(content,
+            "[Lark-Bay]\nProgram=5678\nAutoPlay=flase\nDownloadsSavePath=/home/u/下载目录/\n");
 }
 
 }  // namespace

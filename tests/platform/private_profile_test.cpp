@@ -1,11 +1,10 @@
 #include "platform/private_profile.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
-
-#include <gtest/gtest.h>
 
 #include "platform/file_system.h"
 #include "platform_fixture.h"
@@ -36,9 +35,7 @@ TEST_F(PrivateProfileTest, WriteCreatesThenUpdatesKeepingTheRest) {
   ASSERT_TRUE(WritePrivateProfileString("Lark-Bay", "Program", "42", file_));
   EXPECT_EQ(Slurp(file_), "[Lark-Bay]\nProgram=42\n");
 
-  {
-    std::ofstream(file_, std::ios::app) << "; kept\n[Other]\nk=v\r\n";
-  }
+  { std::ofstream(file_, std::ios::app) << "; kept\n[Other]\nk=v\r\n"; }
   ASSERT_TRUE(WritePrivateProfileString("lark-bay", "PROGRAM", "43", file_));
   ASSERT_TRUE(WritePrivateProfileString("Lark-Bay", "AutoPlay", "flase", file_));
   EXPECT_EQ(Slurp(file_), "[Lark-Bay]\nProgram=43\nAutoPlay=flase\n; kept\n[Other]\nk=v\r\n");

@@ -1,12 +1,12 @@
 #include "platform/processes.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <atomic>
 #include <climits>
 #include <filesystem>
 #include <thread>
-
-#include <gtest/gtest.h>
 
 #include "platform_fixture.h"
 
@@ -34,7 +34,8 @@ TEST(Processes, RunningMeansALiveProcessOfThatId) {
   EXPECT_TRUE(IsProcessRunning(id));
   ASSERT_EQ(::kill(child.pid(), SIGKILL), 0);
   // Dead but not reaped: a zombie is not running.
-  for (int i = 0; i < 200 && IsProcessRunning(id); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  for (int i = 0; i < 200 && IsProcessRunning(id); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   EXPECT_FALSE(IsProcessRunning(id));
   child.Wait();
   EXPECT_FALSE(IsProcessRunning(id));

@@ -1,9 +1,9 @@
 #include "platform/single_instance.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
-
-#include <gtest/gtest.h>
 
 #include "platform/app_data_dir.h"
 #include "platform/config_ini.h"

@@ -1,8 +1,8 @@
 #include "platform/special_folder.h"
 
-#include <fstream>
-
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 #include "platform/file_system.h"
 #include "platform_fixture.h"
@@ -26,12 +26,12 @@ TEST(SpecialFolder, DesktopFromEnvironmentUserDirsOrHome) {
     std::string expected;
   } cases[] = {
       {"environment", "/srv/desk", "XDG_DESKTOP_DIR=\"$HOME/Nope\"\n", "/srv/desk/"},
-      {"user-dirs with $HOME",
-       std::nullopt,
+      {"user-dirs with $HOME", std::nullopt,
        "# comment\nXDG_DOWNLOAD_DIR=\"$HOME/Downloads\"\nXDG_DESKTOP_DIR=\"$HOME/桌面\"\n",
        home + "/桌面/"},
       {"user-dirs absolute", std::nullopt, "XDG_DESKTOP_DIR=\"/data/desk/\"\r\n", "/data/desk/"},
-      {"user-dirs relative ignored", std::nullopt, "XDG_DESKTOP_DIR=\"desk\"\n", home + "/Desktop/"},
+      {"user-dirs relative ignored", std::nullopt, "XDG_DESKTOP_DIR=\"desk\"\n",
+       home + "/Desktop/"},
       {"no file", std::nullopt, std::nullopt, home + "/Desktop/"},
   };
   for (const Case& c : cases) {
