@@ -117,6 +117,12 @@ bool ReadString(const char*& p, const char* end, std::string& out) {
       continue;
     }
     if (b >= 0x80) {
+      // Most text here is CJK: three-byte sequences from E1 to EC.
+      if (b >= 0xE1 && b <= 0xEC && end - p >= 3 && (static_cast<unsigned char>(p[1]) & 0xC0) == 0x80 &&
+          (static_cast<unsigned char>(p[2]) & 0xC0) == 0x80) {
+        p += 3;
+        continue;
+      }
       char32_t cp;
       if (const std::size_t len = json_utf8::Decode(p, end, cp)) {
         p += len;
@@ -215,9 +221,13 @@ class Parser {
       if (!Peek(':')) return false;
       ++p_;
       SkipSpace();
-      JsonValue value;
-      if (!Value(value)) return false;
-      members.Set(name, std::move(value));  // a repeated name keeps its first place
+      if (JsonValue* existing = members.Find(name)) {  // a repeated name keeps its first place
+        JsonValue value;
+        if (!Value(value)) return false;
+        *existing = std::move(value);
+      } else if (!Value(members.Append(std::move(name)))) {
+        return false;
+      }
       SkipSpace();
       if (Peek(',')) {
         ++p_;

@@ -95,7 +95,10 @@ const JsonValue* JsonMembers::Find(std::string_view name) const {
     return it == index_->end() ? nullptr : &list_[it->second].value;
   }
   for (const JsonMember& m : list_) {
-    if (m.name.size() == name.size() && std::string_view(m.name) == name) return &m.value;
+    if (m.name.size() == name.size() && (name.empty() || m.name[0] == name[0]) &&
+        std::string_view(m.name) == name) {
+      return &m.value;
+    }
   }
   return nullptr;
 }
@@ -105,7 +108,13 @@ JsonValue& JsonMembers::Set(std::string_view name, JsonValue value) {
     *existing = std::move(value);
     return *existing;
   }
-  list_.push_back(JsonMember{std::string(name), std::move(value)});
+  JsonValue& added = Append(std::string(name));
+  added = std::move(value);
+  return added;
+}
+
+JsonValue& JsonMembers::Append(std::string name) {
+  list_.push_back(JsonMember{std::move(name), JsonValue()});
   const auto position = static_cast<std::uint32_t>(list_.size() - 1);
   if (index_) {
     index_->emplace(list_.back().name, position);

@@ -75,6 +75,8 @@ class JsonMembers {
   // Replaces the value of an existing member in place (its position stays),
   // or appends a new member.
   JsonValue& Set(std::string_view name, JsonValue value);
+  // Appends a member the caller knows is not there yet; its value is undefined.
+  JsonValue& Append(std::string name);
 
  private:
   struct NameHash {
