@@ -32,7 +32,9 @@ void AppendNumberText(std::string& out, double value) {
   char digits[24];
   int k = 0;
   for (char c : sci.substr(0, e)) {
-    if (c != '.') digits[k++] = c;
+    if (c != '.') {
+      digits[k++] = c;
+    }
   }
   int exponent = 0;
   std::from_chars(sci.data() + e + (sci[e + 1] == '+' ? 2 : 1), sci.data() + sci.size(), exponent);

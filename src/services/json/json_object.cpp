@@ -20,14 +20,18 @@ std::string_view CleanView(std::string_view text, std::string& storage) {
   const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
     return c != '\0' && static_cast<unsigned char>(c) < 0x80;
   });
-  if (plain) return text;
+  if (plain) {
+    return text;
+  }
   storage = json_utf8::CleanText(text);
   return storage;
 }
 
 // A text handed back to the program ends at its first NUL.
 std::string EndAtNul(std::string text) {
-  if (const auto nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
+  if (const auto nul = text.find('\0'); nul != std::string::npos) {
+    text.resize(nul);
+  }
   return text;
 }
 
@@ -50,22 +54,30 @@ bool JsonObject::Parse(std::string_view text) {
 }
 
 void JsonObject::Clear() {
-  if (doc_) *doc_ = JsonValue::Object();
+  if (doc_) {
+    *doc_ = JsonValue::Object();
+  }
 }
 
 std::string JsonObject::ToText() const {
   std::string out;
-  if (doc_) AppendJson(out, *doc_);
+  if (doc_) {
+    AppendJson(out, *doc_);
+  }
   return out;
 }
 
 bool JsonObject::SetValue(std::string_view path, std::string_view value, bool isJson) {
-  if (!doc_) return false;
+  if (!doc_) {
+    return false;
+  }
   std::string pathStorage;
   const std::string_view cleanPath = CleanView(path, pathStorage);
   if (isJson) {
     JsonValue parsed;
-    if (!ParseDocument(value, parsed)) return false;
+    if (!ParseDocument(value, parsed)) {
+      return false;
+    }
     return AssignPath(*doc_, cleanPath, std::move(parsed));
   }
   // Backslashes are stored as the mark and written back out as raw backslashes.
@@ -83,11 +95,15 @@ bool JsonObject::SetValue(std::string_view path, std::string_view value, bool is
 }
 
 std::string JsonObject::GetText(std::string_view path, bool asJson) const {
-  if (!doc_) return {};
+  if (!doc_) {
+    return {};
+  }
   std::string pathStorage;
   JsonValue scratch;
   const JsonValue* value;
-  if (!ReadPath(*doc_, CleanView(path, pathStorage), scratch, value)) return {};
+  if (!ReadPath(*doc_, CleanView(path, pathStorage), scratch, value)) {
+    return {};
+  }
   std::string out;
   if (asJson) {
     AppendJson(out, *value);
@@ -99,7 +115,9 @@ std::string JsonObject::GetText(std::string_view path, bool asJson) const {
 
 int JsonObject::GetNames(std::vector<std::string>& names, std::string_view path) const {
   names.clear();
-  if (!doc_) return 0;
+  if (!doc_) {
+    return 0;
+  }
   std::string pathStorage;
   JsonValue scratch;
   const JsonValue* value;
@@ -112,23 +130,31 @@ int JsonObject::GetNames(std::vector<std::string>& names, std::string_view path)
   // serialised, so a U+2400 in one stays as it is.
   std::string joined;
   for (const JsonMember& m : value->Members().List()) {
-    if (&m != &value->Members().List().front()) joined += "\r\n";
+    if (&m != &value->Members().List().front()) {
+      joined += "\r\n";
+    }
     joined += m.name;
   }
   joined = EndAtNul(std::move(joined));
-  if (joined.empty()) return 0;
+  if (joined.empty()) {
+    return 0;
+  }
   std::string_view rest = joined;
   for (;;) {
     const auto cut = rest.find("\r\n");
     names.emplace_back(rest.substr(0, cut));
-    if (cut == std::string_view::npos) break;
+    if (cut == std::string_view::npos) {
+      break;
+    }
     rest.remove_prefix(cut + 2);
   }
   return static_cast<int>(std::min<std::size_t>(names.size(), INT_MAX));
 }
 
 int JsonObject::GetCount(std::string_view path) const {
-  if (!doc_) return 0;
+  if (!doc_) {
+    return 0;
+  }
   std::string pathStorage;
   JsonValue scratch;
   const JsonValue* value;
@@ -142,12 +168,18 @@ int JsonObject::GetCount(std::string_view path) const {
 JsonObject JsonObject::GetItemObject(int index, std::string_view path) const {
   JsonObject item;
   item.doc_ = std::make_shared<JsonValue>();  // undefined unless the element reads back
-  if (!doc_) return item;
+  if (!doc_) {
+    return item;
+  }
   std::string pathStorage;
   JsonValue scratch;
   const JsonValue* value;
-  if (!ReadPathItem(*doc_, CleanView(path, pathStorage), index, scratch, value)) return item;
-  if (CopyAsReparsed(*value, *item.doc_)) return item;
+  if (!ReadPathItem(*doc_, CleanView(path, pathStorage), index, scratch, value)) {
+    return item;
+  }
+  if (CopyAsReparsed(*value, *item.doc_)) {
+    return item;
+  }
   std::string text;
   AppendJson(text, *value);
   item.Parse(text);
@@ -155,17 +187,23 @@ JsonObject JsonObject::GetItemObject(int index, std::string_view path) const {
 }
 
 std::string JsonObject::GetItemText(int index, std::string_view path, bool asJson) const {
-  if (!doc_) return {};
+  if (!doc_) {
+    return {};
+  }
   std::string pathStorage;
   JsonValue scratch;
   const JsonValue* value;
-  if (!ReadPathItem(*doc_, CleanView(path, pathStorage), index, scratch, value)) return {};
+  if (!ReadPathItem(*doc_, CleanView(path, pathStorage), index, scratch, value)) {
+    return {};
+  }
   std::string out;
   if (asJson) {
     AppendJson(out, *value);
     return out;
   }
-  if (value->Kind() != JsonKind::String) return {};  // only strings have replace()
+  if (value->Kind() != JsonKind::String) {
+    return {};  // only strings have replace()
+  }
   json_utf8::AppendUnmarked(out, value->StringValue());
   return EndAtNul(std::move(out));
 }

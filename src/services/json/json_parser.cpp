@@ -15,25 +15,39 @@ namespace {
 // Bytes that end a plain run inside a string literal.
 constexpr std::array<bool, 256> MakeStringStops() {
   std::array<bool, 256> t{};
-  for (unsigned char c : {'"', '\'', '\\', '\n', '\r'}) t[c] = true;
-  for (int c = 0x80; c < 0x100; ++c) t[c] = true;
+  for (unsigned char c : {'"', '\'', '\\', '\n', '\r'}) {
+    t[c] = true;
+  }
+  for (int c = 0x80; c < 0x100; ++c) {
+    t[c] = true;
+  }
   return t;
 }
 constexpr std::array<bool, 256> kStringStop = MakeStringStops();
 
 int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= '0' && c <= '9') {
+    return c - '0';
+  }
+  if (c >= 'a' && c <= 'f') {
+    return c - 'a' + 10;
+  }
+  if (c >= 'A' && c <= 'F') {
+    return c - 'A' + 10;
+  }
   return -1;
 }
 
 bool ReadHex(const char*& p, const char* end, int count, char32_t& unit) {
-  if (end - p < count) return false;
+  if (end - p < count) {
+    return false;
+  }
   unit = 0;
   for (int i = 0; i < count; ++i) {
     const int d = HexDigit(p[i]);
-    if (d < 0) return false;
+    if (d < 0) {
+      return false;
+    }
     unit = (unit << 4) | static_cast<char32_t>(d);
   }
   p += count;
@@ -45,25 +59,42 @@ bool ReadHex(const char*& p, const char* end, int count, char32_t& unit) {
 // joined (a lone half becomes U+FFFD), octal escapes, and any other
 // character standing for itself.
 bool ReadEscape(const char*& p, const char* end, std::string& out) {
-  if (p == end) return false;
+  if (p == end) {
+    return false;
+  }
   const char c = *p++;
   switch (c) {
-    case 'b': out += '\b'; return true;
-    case 'f': out += '\f'; return true;
-    case 'n': out += '\n'; return true;
-    case 'r': out += '\r'; return true;
-    case 't': out += '\t'; return true;
+    case 'b':
+      out += '\b';
+      return true;
+    case 'f':
+      out += '\f';
+      return true;
+    case 'n':
+      out += '\n';
+      return true;
+    case 'r':
+      out += '\r';
+      return true;
+    case 't':
+      out += '\t';
+      return true;
     case '\n':
-    case '\r': return false;
+    case '\r':
+      return false;
     case 'x': {
       char32_t unit;
-      if (!ReadHex(p, end, 2, unit)) return false;
+      if (!ReadHex(p, end, 2, unit)) {
+        return false;
+      }
       json_utf8::AppendCodePoint(out, unit);
       return true;
     }
     case 'u': {
       char32_t unit;
-      if (!ReadHex(p, end, 4, unit)) return false;
+      if (!ReadHex(p, end, 4, unit)) {
+        return false;
+      }
       if (unit >= 0xD800 && unit <= 0xDBFF && end - p >= 6 && p[0] == '\\' && p[1] == 'u') {
         const char* q = p + 2;
         char32_t low;
@@ -73,11 +104,14 @@ bool ReadEscape(const char*& p, const char* end, std::string& out) {
           return true;
         }
       }
-      if (unit >= 0xD800 && unit <= 0xDFFF) unit = json_utf8::kReplacement;
+      if (unit >= 0xD800 && unit <= 0xDFFF) {
+        unit = json_utf8::kReplacement;
+      }
       json_utf8::AppendCodePoint(out, unit);
       return true;
     }
-    default: break;
+    default:
+      break;
   }
   if (c >= '0' && c <= '7') {
     char32_t value = static_cast<char32_t>(c - '0');
@@ -118,7 +152,8 @@ bool ReadString(const char*& p, const char* end, std::string& out) {
     }
     if (b >= 0x80) {
       // Most text here is CJK: three-byte sequences from E1 to EC.
-      if (b >= 0xE1 && b <= 0xEC && end - p >= 3 && (static_cast<unsigned char>(p[1]) & 0xC0) == 0x80 &&
+      if (b >= 0xE1 && b <= 0xEC && end - p >= 3 &&
+          (static_cast<unsigned char>(p[1]) & 0xC0) == 0x80 &&
           (static_cast<unsigned char>(p[2]) & 0xC0) == 0x80) {
         p += 3;
         continue;
@@ -142,10 +177,14 @@ bool ReadString(const char*& p, const char* end, std::string& out) {
       ++p;
       continue;
     }
-    if (b != '\\') return false;  // a line break inside a literal
+    if (b != '\\') {
+      return false;  // a line break inside a literal
+    }
     out.append(run, p);
     ++p;
-    if (!ReadEscape(p, end, out)) return false;
+    if (!ReadEscape(p, end, out)) {
+      return false;
+    }
     run = p;
   }
   return false;
@@ -176,20 +215,30 @@ class Parser {
   void Skip() { ++p_; }
 
   bool Value(JsonValue& out) {
-    if (p_ == end_) return false;
+    if (p_ == end_) {
+      return false;
+    }
     switch (*p_) {
-      case '{': return ObjectValue(out);
-      case '[': return ArrayValue(out);
+      case '{':
+        return ObjectValue(out);
+      case '[':
+        return ArrayValue(out);
       case '"': {
         std::string text;
-        if (!ReadString(p_, end_, text)) return false;
+        if (!ReadString(p_, end_, text)) {
+          return false;
+        }
         out = JsonValue::String(std::move(text));
         return true;
       }
-      case 't': return Word("true", JsonValue::Boolean(true), out);
-      case 'f': return Word("false", JsonValue::Boolean(false), out);
-      case 'n': return Word("null", JsonValue::Null(), out);
-      default: return NumberValue(out);
+      case 't':
+        return Word("true", JsonValue::Boolean(true), out);
+      case 'f':
+        return Word("false", JsonValue::Boolean(false), out);
+      case 'n':
+        return Word("null", JsonValue::Null(), out);
+      default:
+        return NumberValue(out);
     }
   }
 
@@ -204,7 +253,9 @@ class Parser {
   }
 
   bool ObjectValue(JsonValue& out) {
-    if (++depth_ > kMaxJsonDepth) return false;
+    if (++depth_ > kMaxJsonDepth) {
+      return false;
+    }
     ++p_;
     out = JsonValue::Object();
     JsonMembers& members = out.Members();
@@ -216,14 +267,20 @@ class Parser {
     }
     std::string name;
     for (;;) {
-      if (!Peek('"') || !ReadString(p_, end_, name)) return false;
+      if (!Peek('"') || !ReadString(p_, end_, name)) {
+        return false;
+      }
       SkipSpace();
-      if (!Peek(':')) return false;
+      if (!Peek(':')) {
+        return false;
+      }
       ++p_;
       SkipSpace();
       if (JsonValue* existing = members.Find(name)) {  // a repeated name keeps its first place
         JsonValue value;
-        if (!Value(value)) return false;
+        if (!Value(value)) {
+          return false;
+        }
         *existing = std::move(value);
       } else if (!Value(members.Append(std::move(name)))) {
         return false;
@@ -234,7 +291,9 @@ class Parser {
         SkipSpace();
         continue;
       }
-      if (!Peek('}')) return false;
+      if (!Peek('}')) {
+        return false;
+      }
       ++p_;
       --depth_;
       return true;
@@ -242,7 +301,9 @@ class Parser {
   }
 
   bool ArrayValue(JsonValue& out) {
-    if (++depth_ > kMaxJsonDepth) return false;
+    if (++depth_ > kMaxJsonDepth) {
+      return false;
+    }
     ++p_;
     out = JsonValue::Array();
     std::vector<JsonValue>& items = out.Items();
@@ -254,14 +315,18 @@ class Parser {
     }
     for (;;) {
       items.emplace_back();
-      if (!Value(items.back())) return false;
+      if (!Value(items.back())) {
+        return false;
+      }
       SkipSpace();
       if (Peek(',')) {
         ++p_;
         SkipSpace();
         continue;
       }
-      if (!Peek(']')) return false;
+      if (!Peek(']')) {
+        return false;
+      }
       ++p_;
       --depth_;
       return true;
@@ -273,41 +338,61 @@ class Parser {
     const char* start = p_;
     const char* p = p_;
     const bool negative = p < end_ && *p == '-';
-    if (negative) ++p;
+    if (negative) {
+      ++p;
+    }
     const char* intBegin = p;
     if (p < end_ && *p == '0') {
       ++p;
     } else {
-      while (p < end_ && *p >= '0' && *p <= '9') ++p;
+      while (p < end_ && *p >= '0' && *p <= '9') {
+        ++p;
+      }
     }
     const char* intEnd = p;
-    if (intEnd == intBegin) return false;
+    if (intEnd == intBegin) {
+      return false;
+    }
     const char* fracBegin = p;
     const char* fracEnd = p;
     if (p < end_ && *p == '.') {
       fracBegin = ++p;
-      while (p < end_ && *p >= '0' && *p <= '9') ++p;
+      while (p < end_ && *p >= '0' && *p <= '9') {
+        ++p;
+      }
       fracEnd = p;
-      if (fracEnd == fracBegin) return false;
+      if (fracEnd == fracBegin) {
+        return false;
+      }
     }
     long exponent = 0;
     if (p < end_ && (*p == 'e' || *p == 'E')) {
       ++p;
       bool expNegative = false;
-      if (p < end_ && (*p == '+' || *p == '-')) expNegative = *p++ == '-';
+      if (p < end_ && (*p == '+' || *p == '-')) {
+        expNegative = *p++ == '-';
+      }
       const char* expBegin = p;
       while (p < end_ && *p >= '0' && *p <= '9') {
-        if (exponent < 100000000) exponent = exponent * 10 + (*p - '0');
+        if (exponent < 100000000) {
+          exponent = exponent * 10 + (*p - '0');
+        }
         ++p;
       }
-      if (p == expBegin) return false;
-      if (expNegative) exponent = -exponent;
+      if (p == expBegin) {
+        return false;
+      }
+      if (expNegative) {
+        exponent = -exponent;
+      }
     }
     p_ = p;
     // Whole numbers of up to 15 digits are exact in a double.
     if (fracBegin == fracEnd && p == intEnd && intEnd - intBegin <= 15) {
       std::int64_t whole = 0;
-      for (const char* d = intBegin; d < intEnd; ++d) whole = whole * 10 + (*d - '0');
+      for (const char* d = intBegin; d < intEnd; ++d) {
+        whole = whole * 10 + (*d - '0');
+      }
       const auto value = static_cast<double>(whole);
       out = JsonValue::Number(negative ? -value : value);
       return true;
@@ -318,16 +403,22 @@ class Parser {
       // Too large gives Infinity, too small gives 0, as the script reads it.
       long magnitude = exponent;
       const char* firstDigit = intBegin;
-      while (firstDigit < intEnd && *firstDigit == '0') ++firstDigit;
+      while (firstDigit < intEnd && *firstDigit == '0') {
+        ++firstDigit;
+      }
       if (firstDigit < intEnd) {
         magnitude += intEnd - firstDigit;
       } else {
         const char* d = fracBegin;
-        while (d < fracEnd && *d == '0') ++d;
+        while (d < fracEnd && *d == '0') {
+          ++d;
+        }
         magnitude -= d - fracBegin;
       }
       value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
-      if (negative) value = -value;
+      if (negative) {
+        value = -value;
+      }
     } else if (res.ec != std::errc() || res.ptr != p) {
       return false;
     }
@@ -353,21 +444,29 @@ bool EvaluateProgram(std::string_view program, JsonValue& out) {
   if (parser.Peek('{')) {  // a statement block, not an object
     parser.Skip();
     parser.SkipSpace();
-    if (!parser.Peek('}')) return false;
+    if (!parser.Peek('}')) {
+      return false;
+    }
     parser.Skip();
     parser.SkipSpace();
-    if (!parser.AtEnd()) return false;
+    if (!parser.AtEnd()) {
+      return false;
+    }
     out = JsonValue();
     return true;
   }
   JsonValue value;
-  if (!parser.Value(value)) return false;
+  if (!parser.Value(value)) {
+    return false;
+  }
   parser.SkipSpace();
   if (parser.Peek(';')) {
     parser.Skip();
     parser.SkipSpace();
   }
-  if (!parser.AtEnd()) return false;
+  if (!parser.AtEnd()) {
+    return false;
+  }
   out = std::move(value);
   return true;
 }
@@ -375,7 +474,9 @@ bool EvaluateProgram(std::string_view program, JsonValue& out) {
 }  // namespace
 
 bool ParseDocument(std::string_view text, JsonValue& out) {
-  if (const auto nul = text.find('\0'); nul != std::string_view::npos) text = text.substr(0, nul);
+  if (const auto nul = text.find('\0'); nul != std::string_view::npos) {
+    text = text.substr(0, nul);
+  }
   Parser parser(text.data(), text.data() + text.size());
   parser.SkipSpace();
   if (parser.AtEnd()) {
@@ -383,18 +484,28 @@ bool ParseDocument(std::string_view text, JsonValue& out) {
     return true;
   }
   JsonValue value;
-  if (!parser.Value(value)) return false;
+  if (!parser.Value(value)) {
+    return false;
+  }
   parser.SkipSpace();
-  if (!parser.AtEnd()) return false;
-  if (value.Kind() == JsonKind::String) return EvaluateProgram(value.StringValue(), out);
+  if (!parser.AtEnd()) {
+    return false;
+  }
+  if (value.Kind() == JsonKind::String) {
+    return EvaluateProgram(value.StringValue(), out);
+  }
   out = std::move(value);
   return true;
 }
 
 bool ReadStringLiteral(std::string_view text, std::size_t& pos, std::string& out) {
-  if (pos >= text.size() || (text[pos] != '"' && text[pos] != '\'')) return false;
+  if (pos >= text.size() || (text[pos] != '"' && text[pos] != '\'')) {
+    return false;
+  }
   const char* p = text.data() + pos;
-  if (!ReadString(p, text.data() + text.size(), out)) return false;
+  if (!ReadString(p, text.data() + text.size(), out)) {
+    return false;
+  }
   pos = static_cast<std::size_t>(p - text.data());
   return true;
 }

@@ -23,11 +23,11 @@ const JsonValue kUndefined;
 
 // Words the engine does not take as a member name after ".".
 constexpr std::array<std::string_view, 36> kReservedWords = {
-    "break",  "case",   "catch",    "class",      "const", "continue", "debugger", "default",
-    "delete", "do",     "else",     "enum",       "export", "extends", "false",    "finally",
-    "for",    "function", "if",     "import",     "in",    "instanceof", "new",    "null",
-    "return", "super",  "switch",   "this",       "throw", "true",     "try",      "typeof",
-    "var",    "void",   "while",    "with"};
+    "break",  "case",     "catch",  "class",  "const",  "continue",   "debugger", "default",
+    "delete", "do",       "else",   "enum",   "export", "extends",    "false",    "finally",
+    "for",    "function", "if",     "import", "in",     "instanceof", "new",      "null",
+    "return", "super",    "switch", "this",   "throw",  "true",       "try",      "typeof",
+    "var",    "void",     "while",  "with"};
 
 bool IsIdentifierStart(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$' || c >= 0x80;
@@ -42,9 +42,7 @@ bool IsSpace(char c) {
 // One member access: a name, or the number written between brackets.
 class Key {
  public:
-  void SetName(std::string_view name) {
-    isNumber_ = false, decoded_ = false, view_ = name;
-  }
+  void SetName(std::string_view name) { isNumber_ = false, decoded_ = false, view_ = name; }
   void SetDecodedName(std::string name) {
     isNumber_ = false, decoded_ = true, storage_ = std::move(name);
   }
@@ -52,7 +50,9 @@ class Key {
 
   // The property name the engine looks up.
   std::string_view Name(std::string& buffer) const {
-    if (!isNumber_) return decoded_ ? std::string_view(storage_) : view_;
+    if (!isNumber_) {
+      return decoded_ ? std::string_view(storage_) : view_;
+    }
     buffer.clear();
     AppendNumberText(buffer, number_);
     return buffer;
@@ -68,13 +68,19 @@ class Key {
       return true;
     }
     const std::string_view name = decoded_ ? std::string_view(storage_) : view_;
-    if (name.empty() || name.size() > 10 || (name.size() > 1 && name[0] == '0')) return false;
+    if (name.empty() || name.size() > 10 || (name.size() > 1 && name[0] == '0')) {
+      return false;
+    }
     double value = 0;
     for (char c : name) {
-      if (c < '0' || c > '9') return false;
+      if (c < '0' || c > '9') {
+        return false;
+      }
       value = value * 10 + (c - '0');
     }
-    if (value >= kArrayIndexLimit) return false;
+    if (value >= kArrayIndexLimit) {
+      return false;
+    }
     index = static_cast<std::size_t>(value);
     return true;
   }
@@ -97,8 +103,12 @@ class PathReader {
     if (absolute_) {
       // Of the names that begin with "da" only the root variable exists.
       std::size_t end = 0;
-      while (end < text_.size() && IsIdentifierPart(static_cast<unsigned char>(text_[end]))) ++end;
-      if (text_.substr(0, end) != kRootName) return false;
+      while (end < text_.size() && IsIdentifierPart(static_cast<unsigned char>(text_[end]))) {
+        ++end;
+      }
+      if (text_.substr(0, end) != kRootName) {
+        return false;
+      }
       pos_ = end;
       return true;
     }
@@ -122,25 +132,33 @@ class PathReader {
       ++pos_;
       return Name(key);
     }
-    if (text_[pos_] != '[') return false;
+    if (text_[pos_] != '[') {
+      return false;
+    }
     ++pos_;
     SkipSpace();
     if (pos_ < text_.size() && (text_[pos_] == '"' || text_[pos_] == '\'')) {
       std::string name;
-      if (!ReadStringLiteral(text_, pos_, name)) return false;
+      if (!ReadStringLiteral(text_, pos_, name)) {
+        return false;
+      }
       key.SetDecodedName(std::move(name));
     } else if (!Number(key)) {
       return false;
     }
     SkipSpace();
-    if (pos_ == text_.size() || text_[pos_] != ']') return false;
+    if (pos_ == text_.size() || text_[pos_] != ']') {
+      return false;
+    }
     ++pos_;
     return true;
   }
 
  private:
   void SkipSpace() {
-    while (pos_ < text_.size() && IsSpace(text_[pos_])) ++pos_;
+    while (pos_ < text_.size() && IsSpace(text_[pos_])) {
+      ++pos_;
+    }
   }
 
   bool Name(Key& key) {
@@ -149,10 +167,14 @@ class PathReader {
     if (pos_ == text_.size() || !IsIdentifierStart(static_cast<unsigned char>(text_[pos_]))) {
       return false;
     }
-    while (pos_ < text_.size() && IsIdentifierPart(static_cast<unsigned char>(text_[pos_]))) ++pos_;
+    while (pos_ < text_.size() && IsIdentifierPart(static_cast<unsigned char>(text_[pos_]))) {
+      ++pos_;
+    }
     const std::string_view name = text_.substr(begin, pos_ - begin);
     for (std::string_view word : kReservedWords) {
-      if (name == word) return false;
+      if (name == word) {
+        return false;
+      }
     }
     key.SetName(name);
     return true;
@@ -162,16 +184,22 @@ class PathReader {
   // engine read such literals.
   bool Number(Key& key) {
     const std::size_t begin = pos_;
-    while (pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9') ++pos_;
+    while (pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9') {
+      ++pos_;
+    }
     const std::string_view digits = text_.substr(begin, pos_ - begin);
-    if (digits.empty()) return false;
+    if (digits.empty()) {
+      return false;
+    }
     if (pos_ < text_.size() && IsIdentifierPart(static_cast<unsigned char>(text_[pos_]))) {
       return false;
     }
     const bool octal = digits.size() > 1 && digits[0] == '0' &&
                        digits.find_first_of("89") == std::string_view::npos;
     double value = 0;
-    for (char c : digits) value = value * (octal ? 8 : 10) + (c - '0');
+    for (char c : digits) {
+      value = value * (octal ? 8 : 10) + (c - '0');
+    }
     key.SetNumber(value);
     return true;
   }
@@ -187,15 +215,20 @@ const JsonValue* Member(const JsonValue& base, const Key& key, JsonValue& scratc
   std::string buffer;
   switch (base.Kind()) {
     case JsonKind::Undefined:
-    case JsonKind::Null: return nullptr;
+    case JsonKind::Null:
+      return nullptr;
     case JsonKind::Object: {
       const JsonValue* found = base.Members().Find(key.Name(buffer));
       return found ? found : &kUndefined;
     }
     case JsonKind::Array: {
       std::size_t index;
-      if (key.ArrayIndex(index)) return index < base.Items().size() ? &base.Items()[index] : &kUndefined;
-      if (key.Name(buffer) != "length") return &kUndefined;
+      if (key.ArrayIndex(index)) {
+        return index < base.Items().size() ? &base.Items()[index] : &kUndefined;
+      }
+      if (key.Name(buffer) != "length") {
+        return &kUndefined;
+      }
       JsonValue length = JsonValue::Number(static_cast<double>(base.Items().size()));
       scratch = std::move(length);
       return &scratch;
@@ -205,10 +238,13 @@ const JsonValue* Member(const JsonValue& base, const Key& key, JsonValue& scratc
       std::string unit;
       JsonValue computed;
       if (key.ArrayIndex(index)) {
-        if (!json_utf8::Utf16UnitAt(base.StringValue(), index, unit)) return &kUndefined;
+        if (!json_utf8::Utf16UnitAt(base.StringValue(), index, unit)) {
+          return &kUndefined;
+        }
         computed = JsonValue::String(std::move(unit));
       } else if (key.Name(buffer) == "length") {
-        computed = JsonValue::Number(static_cast<double>(json_utf8::Utf16Length(base.StringValue())));
+        computed =
+            JsonValue::Number(static_cast<double>(json_utf8::Utf16Length(base.StringValue())));
       } else {
         return &kUndefined;
       }
@@ -216,7 +252,8 @@ const JsonValue* Member(const JsonValue& base, const Key& key, JsonValue& scratc
       return &scratch;
     }
     case JsonKind::Boolean:
-    case JsonKind::Number: return &kUndefined;
+    case JsonKind::Number:
+      return &kUndefined;
   }
   return &kUndefined;
 }
@@ -224,15 +261,23 @@ const JsonValue* Member(const JsonValue& base, const Key& key, JsonValue& scratc
 bool Walk(const JsonValue& root, std::string_view path, bool absolute, JsonValue& scratch,
           const JsonValue*& value) {
   PathReader reader(path, absolute);
-  if (!reader.Start()) return false;
+  if (!reader.Start()) {
+    return false;
+  }
   const JsonValue* current = &root;
   Key key;
   for (;;) {
     bool done;
-    if (!reader.Next(key, done)) return false;
-    if (done) break;
+    if (!reader.Next(key, done)) {
+      return false;
+    }
+    if (done) {
+      break;
+    }
     current = Member(*current, key, scratch);
-    if (!current) return false;
+    if (!current) {
+      return false;
+    }
   }
   value = current;
   return true;
@@ -241,7 +286,9 @@ bool Walk(const JsonValue& root, std::string_view path, bool absolute, JsonValue
 // ResolvePath: a path beginning with "da" stays as written when it names a
 // value that is neither null nor undefined; otherwise it is taken relative.
 bool ResolvesAsWritten(const JsonValue& root, std::string_view path) {
-  if (!path.starts_with(kRootName)) return false;
+  if (!path.starts_with(kRootName)) {
+    return false;
+  }
   JsonValue scratch;
   const JsonValue* value;
   return Walk(root, path, true, scratch, value) && !value->IsNullish();
@@ -251,7 +298,8 @@ bool ResolvesAsWritten(const JsonValue& root, std::string_view path) {
 
 bool ReadPath(const JsonValue& root, std::string_view path, JsonValue& scratch,
               const JsonValue*& value) {
-  if (path.starts_with(kRootName) && Walk(root, path, true, scratch, value) && !value->IsNullish()) {
+  if (path.starts_with(kRootName) && Walk(root, path, true, scratch, value) &&
+      !value->IsNullish()) {
     return true;
   }
   return Walk(root, path, false, scratch, value);
@@ -260,7 +308,9 @@ bool ReadPath(const JsonValue& root, std::string_view path, JsonValue& scratch,
 bool ReadPathItem(const JsonValue& root, std::string_view path, int index, JsonValue& scratch,
                   const JsonValue*& value) {
   const JsonValue* base;
-  if (!ReadPath(root, path, scratch, base)) return false;
+  if (!ReadPath(root, path, scratch, base)) {
+    return false;
+  }
   Key key;
   key.SetNumber(index);
   value = Member(*base, key, scratch);
@@ -269,10 +319,14 @@ bool ReadPathItem(const JsonValue& root, std::string_view path, int index, JsonV
 
 bool AssignPath(JsonValue& root, std::string_view path, JsonValue value) {
   PathReader reader(path, ResolvesAsWritten(root, path));
-  if (!reader.Start()) return false;
+  if (!reader.Start()) {
+    return false;
+  }
   Key pending;
   bool done;
-  if (!reader.Next(pending, done)) return false;
+  if (!reader.Next(pending, done)) {
+    return false;
+  }
   if (done) {  // the root variable itself
     root = std::move(value);
     return true;
@@ -281,13 +335,21 @@ bool AssignPath(JsonValue& root, std::string_view path, JsonValue value) {
   const JsonValue* base = &root;
   for (;;) {
     Key next;
-    if (!reader.Next(next, done)) return false;
-    if (done) break;
+    if (!reader.Next(next, done)) {
+      return false;
+    }
+    if (done) {
+      break;
+    }
     base = Member(*base, pending, scratch);
-    if (!base) return false;
+    if (!base) {
+      return false;
+    }
     pending = std::move(next);
   }
-  if (base->IsNullish()) return false;
+  if (base->IsNullish()) {
+    return false;
+  }
   // Objects and arrays are never computed on the way, so they are tree nodes.
   auto& target = const_cast<JsonValue&>(*base);
   if (target.Kind() == JsonKind::Object) {
@@ -295,10 +357,14 @@ bool AssignPath(JsonValue& root, std::string_view path, JsonValue value) {
     target.Members().Set(pending.Name(buffer), std::move(value));
   } else if (target.Kind() == JsonKind::Array) {
     std::size_t index;
-    if (!pending.ArrayIndex(index)) return true;  // a named member of an array is not kept
+    if (!pending.ArrayIndex(index)) {
+      return true;  // a named member of an array is not kept
+    }
     std::vector<JsonValue>& items = target.Items();
     if (index >= items.size()) {
-      if (index - items.size() > kMaxArrayGrowth) return false;
+      if (index - items.size() > kMaxArrayGrowth) {
+        return false;
+      }
       items.resize(index + 1);
     }
     items[index] = std::move(value);

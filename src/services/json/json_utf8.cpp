@@ -21,13 +21,19 @@ std::size_t Decode(const char* p, const char* end, char32_t& cp) {
   } else {
     return 0;
   }
-  if (static_cast<std::size_t>(end - p) < len) return 0;
+  if (static_cast<std::size_t>(end - p) < len) {
+    return 0;
+  }
   for (std::size_t i = 1; i < len; ++i) {
     const auto b = static_cast<unsigned char>(p[i]);
-    if ((b & 0xC0) != 0x80) return 0;
+    if ((b & 0xC0) != 0x80) {
+      return 0;
+    }
     cp = (cp << 6) | (b & 0x3F);
   }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    return 0;
+  }
   return len;
 }
 
@@ -50,16 +56,22 @@ void AppendCodePoint(std::string& out, char32_t cp) {
 }
 
 std::string CleanText(std::string_view text) {
-  if (const auto nul = text.find('\0'); nul != std::string_view::npos) text = text.substr(0, nul);
+  if (const auto nul = text.find('\0'); nul != std::string_view::npos) {
+    text = text.substr(0, nul);
+  }
   std::string out;
   out.reserve(text.size());
   const char* p = text.data();
   const char* end = p + text.size();
   while (p < end) {
     const char* run = p;
-    while (p < end && static_cast<unsigned char>(*p) < 0x80) ++p;
+    while (p < end && static_cast<unsigned char>(*p) < 0x80) {
+      ++p;
+    }
     out.append(run, p);
-    if (p == end) break;
+    if (p == end) {
+      break;
+    }
     char32_t cp;
     if (const std::size_t len = Decode(p, end, cp)) {
       out.append(p, len);
@@ -75,7 +87,9 @@ std::string CleanText(std::string_view text) {
 void AppendUnmarked(std::string& out, std::string_view text) {
   for (;;) {
     const auto mark = text.find(kBackslashMark);
-    if (mark == std::string_view::npos) break;
+    if (mark == std::string_view::npos) {
+      break;
+    }
     out.append(text.data(), mark);
     out += '\\';
     text.remove_prefix(mark + kBackslashMark.size());
@@ -103,8 +117,8 @@ std::size_t Utf16Length(std::string_view text) {
 bool Utf16UnitAt(std::string_view text, std::size_t index, std::string& out) {
   std::size_t unit = 0;
   for (std::size_t i = 0; i < text.size();) {
-    const std::size_t len = std::min(SequenceLength(static_cast<unsigned char>(text[i])),
-                                     text.size() - i);
+    const std::size_t len =
+        std::min(SequenceLength(static_cast<unsigned char>(text[i])), text.size() - i);
     const std::size_t width = len == 4 ? 2 : 1;
     if (index < unit + width) {
       out.clear();

@@ -55,14 +55,18 @@ const JsonMembers kNoMembers;
 }  // namespace
 
 std::vector<JsonValue>& JsonValue::Items() {
-  if (!items_) items_ = std::make_unique<std::vector<JsonValue>>();
+  if (!items_) {
+    items_ = std::make_unique<std::vector<JsonValue>>();
+  }
   return *items_;
 }
 
 const std::vector<JsonValue>& JsonValue::Items() const { return items_ ? *items_ : kNoItems; }
 
 JsonMembers& JsonValue::Members() {
-  if (!members_) members_ = std::make_unique<JsonMembers>();
+  if (!members_) {
+    members_ = std::make_unique<JsonMembers>();
+  }
   return *members_;
 }
 
@@ -77,10 +81,14 @@ JsonValue JsonValue::Clone() const {
   if (kind_ == JsonKind::Array) {
     copy.items_ = std::make_unique<std::vector<JsonValue>>();
     copy.items_->reserve(Items().size());
-    for (const JsonValue& item : Items()) copy.items_->push_back(item.Clone());
+    for (const JsonValue& item : Items()) {
+      copy.items_->push_back(item.Clone());
+    }
   } else if (kind_ == JsonKind::Object) {
     copy.members_ = std::make_unique<JsonMembers>();
-    for (const JsonMember& m : Members().List()) copy.members_->Set(m.name, m.value.Clone());
+    for (const JsonMember& m : Members().List()) {
+      copy.members_->Set(m.name, m.value.Clone());
+    }
   }
   return copy;
 }
@@ -121,7 +129,9 @@ JsonValue& JsonMembers::Append(std::string name) {
   } else if (list_.size() >= kIndexFrom) {
     index_ = std::make_unique<Index>();
     index_->reserve(list_.size() * 2);
-    for (std::uint32_t i = 0; i < list_.size(); ++i) index_->emplace(list_[i].name, i);
+    for (std::uint32_t i = 0; i < list_.size(); ++i) {
+      index_->emplace(list_[i].name, i);
+    }
   }
   return list_.back().value;
 }

@@ -81,7 +81,9 @@ class JsonMembers {
  private:
   struct NameHash {
     using is_transparent = void;
-    std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+    std::size_t operator()(std::string_view name) const {
+      return std::hash<std::string_view>{}(name);
+    }
   };
   using Index = std::unordered_map<std::string, std::uint32_t, NameHash, std::equal_to<>>;
   static constexpr std::size_t kIndexFrom = 24;

@@ -17,9 +17,15 @@ namespace {
 // U+FEFF, U+FFF0–U+FFFF).
 constexpr std::array<bool, 256> MakeSpecialBytes() {
   std::array<bool, 256> t{};
-  for (int c = 0; c < 0x20; ++c) t[c] = true;
-  for (unsigned char c : {'"', '\\', '\x7F'}) t[c] = true;
-  for (int c : {0xC2, 0xD8, 0xDC, 0xE1, 0xE2, 0xEF}) t[c] = true;
+  for (int c = 0; c < 0x20; ++c) {
+    t[c] = true;
+  }
+  for (unsigned char c : {'"', '\\', '\x7F'}) {
+    t[c] = true;
+  }
+  for (int c : {0xC2, 0xD8, 0xDC, 0xE1, 0xE2, 0xEF}) {
+    t[c] = true;
+  }
   return t;
 }
 constexpr std::array<bool, 256> kSpecialByte = MakeSpecialBytes();
@@ -38,9 +44,13 @@ void AppendQuoted(std::string& out, std::string_view s) {
   const char* end = p + s.size();
   while (p < end) {
     const char* run = p;
-    while (p < end && !kSpecialByte[static_cast<unsigned char>(*p)]) ++p;
+    while (p < end && !kSpecialByte[static_cast<unsigned char>(*p)]) {
+      ++p;
+    }
     out.append(run, p);
-    if (p == end) break;
+    if (p == end) {
+      break;
+    }
     char32_t cp;
     std::size_t len = json_utf8::Decode(p, end, cp);
     if (len == 0) {  // not produced by this tree; keep the output valid
@@ -48,18 +58,38 @@ void AppendQuoted(std::string& out, std::string_view s) {
       len = 1;
     }
     switch (cp) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\b': out += "\\b"; break;
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\f': out += "\\f"; break;
-      case '\r': out += "\\r"; break;
-      case 0x2400: out += '\\'; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case 0x2400:
+        out += '\\';
+        break;
       default:
         if (EscapedAsHex(cp)) {
-          const char esc[6] = {'\\', 'u', kHex[(cp >> 12) & 0xF], kHex[(cp >> 8) & 0xF],
-                               kHex[(cp >> 4) & 0xF], kHex[cp & 0xF]};
+          const char esc[6] = {'\\',
+                               'u',
+                               kHex[(cp >> 12) & 0xF],
+                               kHex[(cp >> 8) & 0xF],
+                               kHex[(cp >> 4) & 0xF],
+                               kHex[cp & 0xF]};
           out.append(esc, sizeof esc);
         } else {
           out.append(p, len);
@@ -73,8 +103,12 @@ void AppendQuoted(std::string& out, std::string_view s) {
 void AppendJsonValue(std::string& out, const JsonValue& v) {
   switch (v.Kind()) {
     case JsonKind::Undefined:
-    case JsonKind::Null: out += "null"; break;
-    case JsonKind::Boolean: out += v.BooleanValue() ? "true" : "false"; break;
+    case JsonKind::Null:
+      out += "null";
+      break;
+    case JsonKind::Boolean:
+      out += v.BooleanValue() ? "true" : "false";
+      break;
     case JsonKind::Number:
       if (std::isfinite(v.NumberValue())) {
         AppendNumberText(out, v.NumberValue());
@@ -82,12 +116,16 @@ void AppendJsonValue(std::string& out, const JsonValue& v) {
         out += "null";
       }
       break;
-    case JsonKind::String: AppendQuoted(out, v.StringValue()); break;
+    case JsonKind::String:
+      AppendQuoted(out, v.StringValue());
+      break;
     case JsonKind::Array: {
       out += '[';
       bool first = true;
       for (const JsonValue& item : v.Items()) {
-        if (!first) out += ',';
+        if (!first) {
+          out += ',';
+        }
         first = false;
         AppendJsonValue(out, item);
       }
@@ -98,8 +136,12 @@ void AppendJsonValue(std::string& out, const JsonValue& v) {
       out += '{';
       bool first = true;
       for (const JsonMember& m : v.Members().List()) {
-        if (m.value.Kind() == JsonKind::Undefined) continue;
-        if (!first) out += ',';
+        if (m.value.Kind() == JsonKind::Undefined) {
+          continue;
+        }
+        if (!first) {
+          out += ',';
+        }
         first = false;
         AppendQuoted(out, m.name);
         out += ':';
@@ -114,7 +156,9 @@ void AppendJsonValue(std::string& out, const JsonValue& v) {
 void AppendJoined(std::string& out, const JsonValue& v) {
   bool first = true;
   for (const JsonValue& item : v.Items()) {
-    if (!first) out += ',';
+    if (!first) {
+      out += ',';
+    }
     first = false;
     AppendPlainText(out, item);
   }
@@ -123,7 +167,9 @@ void AppendJoined(std::string& out, const JsonValue& v) {
 }  // namespace
 
 bool AppendJson(std::string& out, const JsonValue& value) {
-  if (value.Kind() == JsonKind::Undefined) return false;
+  if (value.Kind() == JsonKind::Undefined) {
+    return false;
+  }
   AppendJsonValue(out, value);
   return true;
 }
@@ -131,12 +177,23 @@ bool AppendJson(std::string& out, const JsonValue& value) {
 bool AppendPlainText(std::string& out, const JsonValue& value) {
   switch (value.Kind()) {
     case JsonKind::Undefined:
-    case JsonKind::Null: return false;
-    case JsonKind::Boolean: out += value.BooleanValue() ? "true" : "false"; break;
-    case JsonKind::Number: AppendNumberText(out, value.NumberValue()); break;
-    case JsonKind::String: json_utf8::AppendUnmarked(out, value.StringValue()); break;
-    case JsonKind::Array: AppendJoined(out, value); break;
-    case JsonKind::Object: out += "[object Object]"; break;
+    case JsonKind::Null:
+      return false;
+    case JsonKind::Boolean:
+      out += value.BooleanValue() ? "true" : "false";
+      break;
+    case JsonKind::Number:
+      AppendNumberText(out, value.NumberValue());
+      break;
+    case JsonKind::String:
+      json_utf8::AppendUnmarked(out, value.StringValue());
+      break;
+    case JsonKind::Array:
+      AppendJoined(out, value);
+      break;
+    case JsonKind::Object:
+      out += "[object Object]";
+      break;
   }
   return true;
 }

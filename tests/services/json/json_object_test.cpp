@@ -26,7 +26,8 @@ TEST(JsonObject, GatewayEnvelopeKeepsOrderAndWritesBackslashRaw) {
   EXPECT_TRUE(o.SetValue("path", "Lark-Bay/Tool/Api/search.php"));
   EXPECT_TRUE(o.SetValue("data", R"(C:\dir\new)"));
   EXPECT_TRUE(o.SetValue("check", "1"));
-  EXPECT_EQ(o.ToText(), R"({"path":"Lark-Bay/Tool/Api/search.php","data":"C:\dir\new","check":"1"})");
+  EXPECT_EQ(o.ToText(),
+            R"({"path":"Lark-Bay/Tool/Api/search.php","data":"C:\dir\new","check":"1"})");
   EXPECT_EQ(o.GetText("data"), R"(C:\dir\new)");
   EXPECT_EQ(o.GetText("data", true), R"("C:\dir\new")");
 }
@@ -52,8 +53,8 @@ TEST(JsonObject, SetValueTargets) {
       {R"({"x":1})", "da.x", true, R"({"x":"x"})"},           // exists: taken as written
       {R"({"da":{}})", "da.y", true, R"({"da":{"y":"x"}})"},  // missing: read as da.da.y
       {R"({"da":{}})", "da.da.y", false, R"({"da":{}})"},     // da.da.da.y
-      {"{}", "da.y", false, "{}"},                             // da.da undefined
-      {"{}", "a.b", false, "{}"},                  // missing intermediate
+      {"{}", "da.y", false, "{}"},                            // da.da undefined
+      {"{}", "a.b", false, "{}"},                             // missing intermediate
       {R"({"a":{}})", "a.b", true, R"({"a":{"b":"x"}})"},
       {R"(["a","b"])", "[0]", true, R"(["x","b"])"},
       {R"(["a","b"])", "da[1]", true, R"(["a","x"])"},
@@ -62,12 +63,12 @@ TEST(JsonObject, SetValueTargets) {
       {R"({"s":"abc"})", "s.t", true, R"({"s":"abc"})"},  // silently ignored
       {R"({"n":5})", "n[0]", true, R"({"n":5})"},
       {R"({"z":null})", "z.t", false, R"({"z":null})"},
-      {"[]", "[100000000]", false, "[]"},          // no giant run of holes
+      {"[]", "[100000000]", false, "[]"},  // no giant run of holes
       {"{}", "a b", false, "{}"},
-      {"{}", "class", false, "{}"},               // a reserved word after "."
+      {"{}", "class", false, "{}"},  // a reserved word after "."
       {"{}", "[\"class\"]", true, R"({"class":"x"})"},
       {"{}", "[7]", true, R"({"7":"x"})"},
-      {"{}", "", true, R"("x")"},                 // the document itself
+      {"{}", "", true, R"("x")"},  // the document itself
       {"null", "a", false, "null"},
       {"null", "", true, R"("x")"},
       {"", "a", false, ""},
@@ -83,16 +84,20 @@ TEST(JsonObject, SetValueTargets) {
 TEST(JsonObject, SetValueCleansTheCallersText) {
   JsonObject o;
   EXPECT_TRUE(o.SetValue("a", std::string_view("ok\0lost", 7)));
-  EXPECT_TRUE(o.SetValue("b", "\xFF" "x"));
+  EXPECT_TRUE(o.SetValue("b",
+                         "\xFF"
+                         "x"));
   EXPECT_EQ(o.GetText("a"), "ok");
-  EXPECT_EQ(o.GetText("b"), "\xEF\xBF\xBD" "x");
+  EXPECT_EQ(o.GetText("b"),
+            "\xEF\xBF\xBD"
+            "x");
   EXPECT_EQ(o.ToText(), R"({"a":"ok","b":"\ufffdx"})");
 }
 
 TEST(JsonObject, PathsResolveAsTheEngineDid) {
-  const JsonObject o = Parsed(
-      R"({"List":[{"SongID":7,"Name":"歌"},{"SongID":8}],"data":"d","da":{"x":"inner"},)"
-      R"("x":"outer","n":null,"s":"a😀c","class":"c","0":"zero","dax":"dx"})");
+  const JsonObject o =
+      Parsed(R"({"List":[{"SongID":7,"Name":"歌"},{"SongID":8}],"data":"d","da":{"x":"inner"},)"
+             R"("x":"outer","n":null,"s":"a😀c","class":"c","0":"zero","dax":"dx"})");
   struct Case {
     const char* path;
     const char* plain;
@@ -153,8 +158,8 @@ TEST(JsonObject, RootArrayPaths) {
 }
 
 TEST(JsonObject, PlainTextForms) {
-  const JsonObject o = Parsed(
-      R"({"a":[1,null,[2,[3,"x"]],{"k":1},true,"s",1.5],"t":true,"f":false,"o":{},"e":[]})");
+  const JsonObject o =
+      Parsed(R"({"a":[1,null,[2,[3,"x"]],{"k":1},true,"s",1.5],"t":true,"f":false,"o":{},"e":[]})");
   EXPECT_EQ(o.GetText("a"), "1,,2,3,x,[object Object],true,s,1.5");
   EXPECT_EQ(o.GetText("t"), "true");
   EXPECT_EQ(o.GetText("f"), "false");
@@ -192,7 +197,7 @@ TEST(JsonObject, GetNames) {
       {"[1,2]", "", {}},
       {R"({"s":"x"})", "s", {}},
       {R"({"a":1})", "missing", {}},
-      {R"({"":1})", "", {}},             // the one empty name joins to an empty text
+      {R"({"":1})", "", {}},  // the one empty name joins to an empty text
       {R"({"":1,"a":2})", "", {"", "a"}},
       {R"({"a\r\nb":1})", "", {"a", "b"}},
       {R"({"a\u2400":1})", "", {"a\xE2\x90\x80"}},
@@ -223,8 +228,8 @@ TEST(JsonObject, GetItemText) {
     const char* json;
   };
   const Case cases[] = {
-      {0, "x", "\"x\""}, {1, "", "5"},   {2, "", "null"}, {3, "", "[\"y\"]"},
-      {4, "a\\b", "\"a\\b\""}, {5, "", ""}, {-1, "", ""},
+      {0, "x", "\"x\""},       {1, "", "5"}, {2, "", "null"}, {3, "", "[\"y\"]"},
+      {4, "a\\b", "\"a\\b\""}, {5, "", ""},  {-1, "", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.index);
@@ -246,9 +251,9 @@ TEST(JsonObject, GetItemObjectIsTheElementReparsed) {
   };
   const Case cases[] = {
       {0, R"({"a":[1,2]})"},
-      {1, "123"},       // a string element is evaluated once more
-      {2, "null"},      // ...and a name that does not exist is an error
-      {3, ""},          // ...and an empty program gives undefined
+      {1, "123"},   // a string element is evaluated once more
+      {2, "null"},  // ...and a name that does not exist is an error
+      {3, ""},      // ...and an empty program gives undefined
       {4, "[4]"},
       {5, "null"},
       {6, "7"},

@@ -14,8 +14,11 @@ using namespace std::string_literals;
 bool IsValidUtf8(const std::string& s) {
   for (std::size_t i = 0; i < s.size();) {
     const auto b = static_cast<unsigned char>(s[i]);
-    const std::size_t len = b < 0x80 ? 1 : (b >= 0xC2 && b <= 0xDF) ? 2 : (b >= 0xE0 && b <= 0xEF) ? 3
-                            : (b >= 0xF0 && b <= 0xF4) ? 4 : 0;
+    const std::size_t len = b < 0x80                   ? 1
+                            : (b >= 0xC2 && b <= 0xDF) ? 2
+                            : (b >= 0xE0 && b <= 0xEF) ? 3
+                            : (b >= 0xF0 && b <= 0xF4) ? 4
+                                                       : 0;
     if (len == 0 || i + len > s.size()) return false;
     for (std::size_t k = 1; k < len; ++k) {
       if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
@@ -107,7 +110,9 @@ TEST(JsonParse, EveryCutOfADocumentFails) {
 }
 
 TEST(JsonParse, NestingIsBounded) {
-  const auto nested = [](std::size_t depth) { return std::string(depth, '[') + std::string(depth, ']'); };
+  const auto nested = [](std::size_t depth) {
+    return std::string(depth, '[') + std::string(depth, ']');
+  };
   EXPECT_TRUE(JsonObject().Parse(nested(512)));
   EXPECT_FALSE(JsonObject().Parse(nested(513)));
   EXPECT_FALSE(JsonObject().Parse(nested(100000)));
@@ -143,12 +148,12 @@ TEST(JsonParse, InvalidUtf8BecomesReplacementCharacter) {
   const Case cases[] = {
       {"\xFF", fffd},
       {"a\x80z", "a" + fffd + "z"},
-      {"\xC0\xAF", fffd + fffd},              // overlong
-      {"\xE4\xB8", fffd + fffd},              // cut before the closing quote
-      {"\xED\xA0\x80", fffd + fffd + fffd},   // an encoded surrogate
+      {"\xC0\xAF", fffd + fffd},                        // overlong
+      {"\xE4\xB8", fffd + fffd},                        // cut before the closing quote
+      {"\xED\xA0\x80", fffd + fffd + fffd},             // an encoded surrogate
       {"\xF4\x90\x80\x80", fffd + fffd + fffd + fffd},  // past U+10FFFF
-      {"\\\xFF", fffd},                       // escaped
-      {"\\uD800", fffd},                      // lone surrogate halves
+      {"\\\xFF", fffd},                                 // escaped
+      {"\\uD800", fffd},                                // lone surrogate halves
       {"\\uDC00\\uD83D", fffd + fffd},
       {"\\uD83D\\uDE00", "\xF0\x9F\x98\x80"},
       {"\xE4\xB8\xAD", "\xE4\xB8\xAD"},
@@ -171,10 +176,21 @@ class RandomDocuments {
   std::uint32_t Below(std::uint32_t n) { return (Next() >> 8) % n; }
 
   std::string Value(int depth) {
-    static const char* const kScalars[] = {"0", "-1.5e-7", "12345678901234567890", "1e400", "true",
-                                           "false", "null", "\"\"", "\"a\\\\b\"", "\"\\u2400\"",
-                                           "\"\\uD83D\\uDE00\"", "\"\\uD800x\"", "\"\u7a3b\\n\"",
-                                           "\"\\x41\\q\"", "\"\xE2\x80\xA8\""};
+    static const char* const kScalars[] = {"0",
+                                           "-1.5e-7",
+                                           "12345678901234567890",
+                                           "1e400",
+                                           "true",
+                                           "false",
+                                           "null",
+                                           "\"\"",
+                                           "\"a\\\\b\"",
+                                           "\"\\u2400\"",
+                                           "\"\\uD83D\\uDE00\"",
+                                           "\"\\uD800x\"",
+                                           "\"\u7a3b\\n\"",
+                                           "\"\\x41\\q\"",
+                                           "\"\xE2\x80\xA8\""};
     const std::uint32_t pick = depth > 4 ? 2 : Below(4);
     if (pick >= 2) return kScalars[Below(std::size(kScalars))];
     std::string out(1, pick == 0 ? '[' : '{');
@@ -193,9 +209,14 @@ class RandomDocuments {
     for (std::uint32_t n = Below(3); n > 0 && !text.empty(); --n) {
       const std::size_t at = Below(static_cast<std::uint32_t>(text.size()));
       switch (Below(3)) {
-        case 0: text.erase(at, 1); break;
-        case 1: text.insert(at, 1, kBytes[Below(sizeof kBytes - 1)]); break;
-        default: text[at] = kBytes[Below(sizeof kBytes - 1)];
+        case 0:
+          text.erase(at, 1);
+          break;
+        case 1:
+          text.insert(at, 1, kBytes[Below(sizeof kBytes - 1)]);
+          break;
+        default:
+          text[at] = kBytes[Below(sizeof kBytes - 1)];
       }
     }
   }

@@ -37,24 +37,27 @@ TEST(JsonTextForms, StringEscapes) {
     const char* escaped;  // nullptr: written raw
   };
   const Case cases[] = {
-      {0x00, "\\u0000"}, {0x08, "\\b"},     {0x09, "\\t"},     {0x0A, "\\n"},     {0x0B, "\\u000b"},
-      {0x0C, "\\f"},     {0x0D, "\\r"},     {0x1F, "\\u001f"}, {0x20, nullptr},   {0x22, "\\\""},
-      {0x27, nullptr},   {0x2F, nullptr},   {0x5C, "\\\\"},    {0x7E, nullptr},   {0x7F, "\\u007f"},
-      {0x80, "\\u0080"}, {0x9F, "\\u009f"}, {0xA0, nullptr},   {0xAC, nullptr},   {0xAD, "\\u00ad"},
-      {0xAE, nullptr},   {0x5FF, nullptr},  {0x600, "\\u0600"}, {0x604, "\\u0604"}, {0x605, nullptr},
-      {0x70E, nullptr},  {0x70F, "\\u070f"}, {0x710, nullptr}, {0x17B3, nullptr}, {0x17B4, "\\u17b4"},
-      {0x17B5, "\\u17b5"}, {0x17B6, nullptr}, {0x200B, nullptr}, {0x200C, "\\u200c"},
-      {0x200F, "\\u200f"}, {0x2010, nullptr}, {0x2027, nullptr}, {0x2028, "\\u2028"},
-      {0x202F, "\\u202f"}, {0x2030, nullptr}, {0x205F, nullptr}, {0x2060, "\\u2060"},
-      {0x206F, "\\u206f"}, {0x2070, nullptr}, {0x2400, "\\"},    {0x4E2D, nullptr},
-      {0xFEFE, nullptr}, {0xFEFF, "\\ufeff"}, {0xFF00, nullptr}, {0xFFEF, nullptr},
-      {0xFFF0, "\\ufff0"}, {0xFFFD, "\\ufffd"}, {0xFFFF, "\\uffff"}, {0x1F600, nullptr},
+      {0x00, "\\u0000"},   {0x08, "\\b"},       {0x09, "\\t"},       {0x0A, "\\n"},
+      {0x0B, "\\u000b"},   {0x0C, "\\f"},       {0x0D, "\\r"},       {0x1F, "\\u001f"},
+      {0x20, nullptr},     {0x22, "\\\""},      {0x27, nullptr},     {0x2F, nullptr},
+      {0x5C, "\\\\"},      {0x7E, nullptr},     {0x7F, "\\u007f"},   {0x80, "\\u0080"},
+      {0x9F, "\\u009f"},   {0xA0, nullptr},     {0xAC, nullptr},     {0xAD, "\\u00ad"},
+      {0xAE, nullptr},     {0x5FF, nullptr},    {0x600, "\\u0600"},  {0x604, "\\u0604"},
+      {0x605, nullptr},    {0x70E, nullptr},    {0x70F, "\\u070f"},  {0x710, nullptr},
+      {0x17B3, nullptr},   {0x17B4, "\\u17b4"}, {0x17B5, "\\u17b5"}, {0x17B6, nullptr},
+      {0x200B, nullptr},   {0x200C, "\\u200c"}, {0x200F, "\\u200f"}, {0x2010, nullptr},
+      {0x2027, nullptr},   {0x2028, "\\u2028"}, {0x202F, "\\u202f"}, {0x2030, nullptr},
+      {0x205F, nullptr},   {0x2060, "\\u2060"}, {0x206F, "\\u206f"}, {0x2070, nullptr},
+      {0x2400, "\\"},      {0x4E2D, nullptr},   {0xFEFE, nullptr},   {0xFEFF, "\\ufeff"},
+      {0xFF00, nullptr},   {0xFFEF, nullptr},   {0xFFF0, "\\ufff0"}, {0xFFFD, "\\ufffd"},
+      {0xFFFF, "\\uffff"}, {0x1F600, nullptr},
   };
   for (const Case& c : cases) {
     char input[32];
     if (c.cp > 0xFFFF) {
       const char32_t v = c.cp - 0x10000;
-      std::snprintf(input, sizeof input, "[\"\\u%04X\\u%04X\"]", static_cast<unsigned>(0xD800 + (v >> 10)),
+      std::snprintf(input, sizeof input, "[\"\\u%04X\\u%04X\"]",
+                    static_cast<unsigned>(0xD800 + (v >> 10)),
                     static_cast<unsigned>(0xDC00 + (v & 0x3FF)));
     } else {
       std::snprintf(input, sizeof input, "[\"\\u%04X\"]", static_cast<unsigned>(c.cp));
