@@ -18,12 +18,19 @@ std::map<std::string, Entry, std::less<>>& Registry() {
   return registry;
 }
 
-int PrintUsage() {
-  std::fputs("usage: lark-bay-cli COMMAND ...\n", stderr);
+// --help: every command with its usage, on standard output.
+int PrintHelp() {
+  std::fputs("usage: lark-bay-cli COMMAND ...\n", stdout);
   for (const auto& [name, entry] : Registry()) {
-    std::fprintf(stderr, "  %s\n", entry.usage.c_str());
+    std::fprintf(stdout, "  %s\n", entry.usage.c_str());
   }
-  return 1;
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+std::string CommandNames() {
+  std::string names;
+  for (const auto& [name, entry] : Registry()) names += (names.empty() ? "" : ", ") + name;
+  return names;
 }
 
 }  // namespace
@@ -62,11 +69,13 @@ int UsageError(std::string_view message) {
 
 int main(int argc, char** argv) {
   using namespace larkbay::cli;
-  if (argc < 2) return PrintUsage();
-  auto it = Registry().find(std::string_view(argv[1]));
+  if (argc < 2) return UsageError("missing command (" + CommandNames() + "; --help for usage)");
+  const std::string_view command = argv[1];
+  if (command == "--help" || command == "-h") return PrintHelp();
+  auto it = Registry().find(command);
   if (it == Registry().end()) {
-    UsageError(std::string("unknown command: ") + argv[1]);
-    return PrintUsage();
+    return UsageError("unknown command '" + std::string(command) + "' (" + CommandNames() +
+                      "; --help for usage)");
   }
   std::vector<std::string> args(argv + 2, argv + argc);
   return it->second.fn(args);

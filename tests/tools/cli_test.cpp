@@ -1,0 +1,161 @@
+// Runs the built lark-bay-cli with given standard input and checks its
+// standard output byte for byte, its exit status and its error line.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Standard input, output and error go through files, so that no pipe can
+// fill up and stall either side.
+Outcome RunCli(const std::vector<std::string>& args, const std::string& input) {
+  char dir[] = "/tmp/lark-bay-cli-test-XXXXXX";
+  if (mkdtemp(dir) == nullptr) return {};
+  const std::string in = std::string(dir) + "/in", out = std::string(dir) + "/out",
+                    err = std::string(dir) + "/err";
+  std::ofstream(in, std::ios::binary) << input;
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  std::vector<char*> argv{const_cast<char*>(LARKBAY_CLI_PATH)};
+  for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+
+  Outcome outcome;
+  pid_t pid;
+  if (posix_spawn(&pid, LARKBAY_CLI_PATH, &actions, nullptr, argv.data(), environ) == 0) {
+    int wstatus = 0;
+    if (waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus)) {
+      outcome.status = WEXITSTATUS(wstatus);
+    }
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  outcome.out = ReadFile(out);
+  outcome.err = ReadFile(err);
+  for (const auto& path : {in, out, err}) std::remove(path.c_str());
+  rmdir(dir);
+  return outcome;
+}
+
+struct Case {
+  std::vector<std::string> args;
+  std::string input;
+  std::string output;
+};
+
+using namespace std::string_literals;
+
+const std::string kDocument =
+    R"({"a":1,"List":[{"x":"中"},{"x":"y"}],"s":"t","t":["p","q"],"data":"d"})";
+
+TEST(LarkBayCli, CommandsWriteExactBytes) {
+  const Case cases[] = {
+      {{"base64", "encode"}, "Man", "TWFu\n"},
+      {{"base64", "encode"}, "\0\xff\n"s, "AP8K\n"},
+      {{"base64", "encode"}, "", "\n"},
+      {{"base64", "decode"}, "AP8K", "\0\xff\n"s},
+      {{"base64", "decode"}, "TWFu\r\n", "Man"},
+      {{"swapcase"}, "AbC 中\n", "aBc 中\n\n"},
+      {{"md5"}, "", "d41d8cd98f00b204e9800998ecf8427e\n"},
+      {{"md5"}, "\0"s, "93b885adfe0da089cdf634904fd59f71\n"},
+      {{"md5", "--upper"}, "abc", "900150983CD24FB0D6963F7D28E17F72\n"},
+      {{"utf8-to-gbk"}, "中文A\n", "\xd6\xd0\xce\xc4" "A\n"},
+      {{"gbk-to-utf8"}, "\xd6\xd0\xce\xc4" "A\n", "中文A\n"},
+      {{"json", "text"}, kDocument, kDocument + "\n"},
+      {{"json", "text"}, "", "{}\n"},
+      {{"json", "get", "a"}, kDocument, "1\n"},
+      {{"json", "get", "data"}, kDocument, "d\n"},
+      {{"json", "get", "List", "--json"}, kDocument, R"([{"x":"中"},{"x":"y"}])" "\n"},
+      {{"json", "get", "List"}, kDocument, "[object Object],[object Object]\n"},
+      {{"json", "get", "missing"}, kDocument, "\n"},
+      {{"json", "count", "List"}, kDocument, "2\n"},
+      {{"json", "count", ""}, kDocument, "0\n"},
+      {{"json", "names", ""}, kDocument, "a\nList\ns\nt\ndata\n"},
+      {{"json", "names", "a"}, kDocument, ""},
+      {{"json", "item", "1", "t"}, kDocument, "q\n"},
+      {{"json", "item", "0", "t", "--json"}, kDocument, "\"p\"\n"},
+      {{"json", "itemobj", "0", "List"}, kDocument, R"({"x":"中"})" "\n"},
+      {{"json", "set", "s", "a\\b"}, R"({"s":1})", R"({"s":"a\b"})" "\n"},
+      {{"json", "parse"}, kDocument, "true\n"},
+      {{"json", "parse"}, "", "false\n"},
+      // A document that does not parse: the operation runs on what Parse left.
+      {{"json", "parse"}, "{\"a\":", "false\n"},
+      {{"json", "text"}, "{\"a\":", "null\n"},
+      {{"json", "count", ""}, "[1,2", "0\n"},
+      {{"json", "set", "a", "1"}, "{bad", "null\n"},
+  };
+  for (const auto& c : cases) {
+    std::string trace;
+    for (const auto& arg : c.args) trace += arg + " ";
+    SCOPED_TRACE(trace);
+    const Outcome outcome = RunCli(c.args, c.input);
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, c.output);
+    EXPECT_EQ(outcome.err, "");
+  }
+}
+
+TEST(LarkBayCli, BadUsageGivesOneErrorLine) {
+  const std::vector<std::string> cases[] = {
+      {},
+      {"nosuchcommand"},
+      {"base64"},
+      {"base64", "encrypt"},
+      {"md5", "--lower"},
+      {"swapcase", "x"},
+      {"json"},
+      {"json", "bogus"},
+      {"json", "get"},
+      {"json", "get", "a", "--xml"},
+      {"json", "item", "x", "List"},
+      {"json", "item", "1"},
+      {"json", "set", "a"},
+      {"json", "names"},
+  };
+  for (const auto& args : cases) {
+    std::string trace;
+    for (const auto& arg : args) trace += arg + " ";
+    SCOPED_TRACE(trace);
+    const Outcome outcome = RunCli(args, kDocument);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.out, "");
+    ASSERT_FALSE(outcome.err.empty());
+    EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << outcome.err;
+  }
+}
+
+TEST(LarkBayCli, HelpListsTheCommands) {
+  const Outcome outcome = RunCli({"--help"}, "");
+  EXPECT_EQ(outcome.status, 0);
+  for (const char* command : {"base64", "swapcase", "md5", "utf8-to-gbk", "gbk-to-utf8", "json"}) {
+    EXPECT_NE(outcome.out.find(std::string("\n  ") + command), std::string::npos) << command;
+  }
+}
+
+}  // namespace
