@@ -1,0 +1,160 @@
+#include "server_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <iterator>
+
+#include <gtest/gtest.h>
+
+extern char** environ;
+
+namespace larkbay::test {
+namespace {
+
+constexpr std::string_view kReadyMark = "ready at http://";
+
+}  // namespace
+
+ServerProcess::ServerProcess(const std::filesystem::path& downloads, const std::vector<std::string>& extraArgs) {
+  std::vector<std::string> args{LARKBAY_SERVER_BINARY, "--port", "0", "--data", LARKBAY_SERVER_DATA,
+                                "--media", TestMediaDir().string(), "--vendor", (downloads / "no-vendor").string(),
+                                "--downloads", downloads.string()};
+  args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+
+  int pipeFds[2];
+  if (pipe2(pipeFds, O_CLOEXEC) != 0) return;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
+  const int spawned = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(pipeFds[1]);
+  if (spawned != 0) {
+    pid_ = -1;
+    close(pipeFds[0]);
+    return;
+  }
+
+  // Read until the ready line names the port (or the server gives up).
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  std::string seen;
+  while (std::chrono::steady_clock::now() < deadline) {
+    pollfd pfd{pipeFds[0], POLLIN, 0};
+    if (poll(&pfd, 1, 100) <= 0) continue;
+    char buffer[4096];
+    const ssize_t n = read(pipeFds[0], buffer, sizeof buffer);
+    if (n <= 0) break;
+    seen.append(buffer, static_cast<size_t>(n));
+    const size_t mark = seen.find(kReadyMark);
+    if (mark != std::string::npos && seen.find('/', mark + kReadyMark.size()) != std::string::npos) {
+      const size_t start = mark + kReadyMark.size() - std::string_view("http://").size();
+      const size_t end = seen.find('/', mark + kReadyMark.size());
+      base_ = seen.substr(start, end - start);
+      break;
+    }
+  }
+  output_ = seen;
+  reader_ = std::thread([this, fd = pipeFds[0]] { Drain(fd); });
+}
+
+ServerProcess::~ServerProcess() { Stop(); }
+
+void ServerProcess::Drain(int fd) {
+  char buffer[4096];
+  ssize_t n;
+  while ((n = read(fd, buffer, sizeof buffer)) > 0) {
+    std::lock_guard lock(mutex_);
+    output_.append(buffer, static_cast<size_t>(n));
+  }
+  close(fd);
+}
+
+int ServerProcess::Stop() {
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    int status = 0;
+    if (waitpid(pid_, &status, 0) == pid_ && WIFEXITED(status)) exitStatus_ = WEXITSTATUS(status);
+    pid_ = -1;
+  }
+  if (reader_.joinable()) reader_.join();
+  return exitStatus_;
+}
+
+std::string ServerProcess::Output() {
+  std::lock_guard lock(mutex_);
+  return output_;
+}
+
+TempFolder::TempFolder() {
+  static std::atomic<int> counter{0};
+  path_ = std::filesystem::path(::testing::TempDir()) /
+          ("larkbay-server-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
+  std::filesystem::remove_all(path_);
+  std::filesystem::create_directories(path_);
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+void WriteFile(const std::filesystem::path& file, std::string_view bytes) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadFile(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::filesystem::path TestMediaDir() { return LARKBAY_TEST_MEDIA; }
+
+std::string EncodeKey(std::string_view key) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char ch : key) {
+    const auto c = static_cast<unsigned char>(ch);
+    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' || c == '.') {
+      out.push_back(ch);
+    } else {
+      out += '%';
+      out += kDigits[c >> 4];
+      out += kDigits[c & 15];
+    }
+  }
+  return out;
+}
+
+std::string PercentDecodeText(std::string_view text) {
+  auto hex = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+  };
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
+      out.push_back(static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2])));
+      i += 2;
+    } else {
+      out.push_back(text[i]);
+    }
+  }
+  return out;
+}
+
+}  // namespace larkbay::test
