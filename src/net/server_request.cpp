@@ -1,0 +1,131 @@
+#include "net/server_request.h"
+
+#include <utility>
+
+#include "net/api_base.h"
+#include "net/cancel_token.h"
+#include "net/http_request_engine.h"
+#include "services/json/json_object.h"
+#include "services/text/text_helpers.h"
+
+namespace larkbay {
+namespace {
+
+constexpr int kPost = 1;
+constexpr int kHead = 2;
+
+// UnixSeconds gives at most ten characters, digits first.
+std::int64_t SecondsOf(Utc8Time time) {
+  const std::string text = UnixSeconds(time);
+  std::int64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') break;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+std::string Checksum(const std::string& base64) { return Md5Hex(base64, true); }
+
+}  // namespace
+
+std::string GatewayPath(std::string_view path) {
+  if ((path.empty() || path.front() != '/') && path.find("http") == std::string_view::npos) {
+    return "/" + std::string(path);
+  }
+  return std::string(path);
+}
+
+std::string RequestDocument(std::string_view path, std::string_view data, int check) {
+  JsonObject document;
+  document.SetValue("path", GatewayPath(path));
+  if (!data.empty()) document.SetValue("data", data);
+  document.SetValue("check", check == 1 ? "1" : "0");
+  return document.ToText();
+}
+
+std::string BuildEnvelope(std::string_view path, std::string_view data, int check,
+                          std::int64_t timestamp) {
+  const std::string base64 = Base64Encode(TextToUtf8(RequestDocument(path, data, check)));
+  std::string body = "data=";
+  body += Checksum(base64);
+  body += std::to_string(timestamp);
+  body += SwapLetterCase(base64);
+  return body;
+}
+
+std::string DecodeAnswer(std::string_view answer) {
+  return Utf8ToText(Base64Decode(SwapLetterCase(answer)));
+}
+
+ServerClient::ServerClient(std::string baseUrl) : baseUrl_(std::move(baseUrl)) {
+  while (!baseUrl_.empty() && baseUrl_.back() == '/') baseUrl_.pop_back();
+}
+
+std::string ServerClient::GatewayUrl() const { return baseUrl_ + std::string(kGatewayScript); }
+
+std::int64_t ServerClient::ClockOffset() const {
+  const std::int64_t offset = offset_.load(std::memory_order_relaxed);
+  return offset == kUnmeasured ? 0 : offset;
+}
+
+bool ServerClient::ClockMeasured() const {
+  return offset_.load(std::memory_order_relaxed) != kUnmeasured;
+}
+
+void ServerClient::SetClockOffset(std::int64_t offset) {
+  offset_.store(offset == kUnmeasured ? offset + 1 : offset, std::memory_order_relaxed);
+}
+
+void ServerClient::ForgetClockOffset() { offset_.store(kUnmeasured, std::memory_order_relaxed); }
+
+void ServerClient::MeasureClock(std::string_view checksum, CancelToken* cancel) {
+  std::string headers;
+  HttpRequestArgs args;
+  const std::string url = GatewayUrl();
+  const std::string body = "data=" + std::string(checksum);
+  args.url = url;
+  args.method = kHead;
+  args.body = body;
+  args.responseHeaders = &headers;
+  args.cancel = cancel;
+  HttpRequestEngine(args);
+  const Utc8Time server = HttpDateToUtc8(HeaderValue(headers, "Date"));
+  if (!server.valid) return;  // no readable Date: stay unmeasured
+  SetClockOffset(SecondsOf(server) - SecondsOf(LocalClockNow()));
+}
+
+std::string ServerClient::ServerRequest(std::string_view path, std::string_view data, int check,
+                                        int decode, CancelToken* cancel) {
+  const std::string base64 = Base64Encode(TextToUtf8(RequestDocument(path, data, check)));
+  const std::string checksum = Checksum(base64);
+  if (!ClockMeasured()) MeasureClock(checksum, cancel);
+  if (cancel != nullptr && cancel->Cancelled()) return {};
+
+  const std::int64_t timestamp = SecondsOf(LocalClockNow()) + ClockOffset();
+  std::string body = "data=";
+  body += checksum;
+  body += std::to_string(timestamp);
+  body += SwapLetterCase(base64);
+
+  HttpRequestArgs args;
+  const std::string url = GatewayUrl();
+  args.url = url;
+  args.method = kPost;
+  args.body = body;
+  args.cancel = cancel;
+  std::string answer = HttpRequestEngine(args);
+  return decode == 1 ? DecodeAnswer(answer) : answer;
+}
+
+ServerClient& DefaultServerClient() {
+  static ServerClient client(ApiBaseUrl());
+  return client;
+}
+
+std::string ServerRequest(std::string_view path, std::string_view data, int check, int decode,
+                          CancelToken* cancel) {
+  return DefaultServerClient().ServerRequest(path, data, check, decode, cancel);
+}
+
+}  // namespace larkbay
