@@ -14,8 +14,8 @@ namespace larkbay {
 namespace {
 
 constexpr std::string_view kRootName = "da";
-// Setting an element far past the end would fill the gap with holes; the
-// engine kept such arrays sparse, this tree does not.
+// Setting an element far past the end of an array would allocate every hole
+// in between; such an assignment fails instead.
 constexpr std::size_t kMaxArrayGrowth = 65536;
 constexpr double kArrayIndexLimit = 4294967295.0;  // 2^32 - 1
 
@@ -42,11 +42,20 @@ bool IsSpace(char c) {
 // One member access: a name, or the number written between brackets.
 class Key {
  public:
-  void SetName(std::string_view name) { isNumber_ = false, decoded_ = false, view_ = name; }
-  void SetDecodedName(std::string name) {
-    isNumber_ = false, decoded_ = true, storage_ = std::move(name);
+  void SetName(std::string_view name) {
+    isNumber_ = false;
+    decoded_ = false;
+    view_ = name;
   }
-  void SetNumber(double number) { isNumber_ = true, number_ = number; }
+  void SetDecodedName(std::string name) {
+    isNumber_ = false;
+    decoded_ = true;
+    storage_ = std::move(name);
+  }
+  void SetNumber(double number) {
+    isNumber_ = true;
+    number_ = number;
+  }
 
   // The property name the engine looks up.
   std::string_view Name(std::string& buffer) const {
