@@ -89,6 +89,7 @@ TEST(JsonParse, FailedParseLeavesNullDocument) {
   EXPECT_EQ(o.GetText("a", true), "");
   EXPECT_EQ(o.GetText(""), "");
   EXPECT_EQ(o.GetText("", true), "null");
+  EXPECT_EQ(o.GetText("da", true), "");  // "da" is null, so it is read as da.da
   EXPECT_EQ(o.GetCount("List"), 0);
   std::vector<std::string> names;
   EXPECT_EQ(o.GetNames(names, ""), 0);
