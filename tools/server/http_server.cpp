@@ -113,8 +113,13 @@ void InstallRoutes(httplib::Server& server, ServerRuntime& runtime) {
     HandleGateway(request, response, *rt);
   });
   // GET and HEAD: the client measures the server clock from the Date header.
-  server.Get(kGateway, [](const httplib::Request&, httplib::Response& response) {
+  server.Get(kGateway, [](const httplib::Request& request, httplib::Response& response) {
     response.set_content("lark-bay-server gateway: POST the request envelope here\n", "text/plain");
+    // The clock probe is a HEAD that carries a body, which is left unread:
+    // the connection cannot carry another request after it.
+    if (request.has_header("Content-Length") || request.has_header("Transfer-Encoding")) {
+      response.set_header("Connection", "close");
+    }
   });
   server.Get("/go/(.+)", [rt](const httplib::Request& request, httplib::Response& response) {
     response.set_redirect(BaseFor(request, *rt) + "/download/" + std::string(request.matches[1]), 302);

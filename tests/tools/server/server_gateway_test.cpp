@@ -37,6 +37,8 @@ TEST_F(GatewayTest, HeadCarriesTheServerDate) {
   const Utc8Time date = HttpDateToUtc8(HeaderValue(headers, "Date"));
   ASSERT_TRUE(date.valid) << headers;
   EXPECT_NEAR(static_cast<double>(std::stoll(UnixSeconds(date))), static_cast<double>(Now()), 5.0);
+  // The probe's body stays unread, so its connection must not be reused.
+  EXPECT_EQ(HeaderValue(headers, "Connection"), "close") << headers;
 }
 
 TEST_F(GatewayTest, RefusesBadChecksumStaleTimeAndUnknownPath) {
