@@ -135,7 +135,7 @@ TEST(ScriptHost, RunawayScriptsAreStopped) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(host.Run("runaway"), "");
     EXPECT_FALSE(host.ExecuteStatement(std::string("(function () {") + c.body + "})();"));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
     EXPECT_EQ(host.Run("ok", "after"), "ok after");
   }
 }
