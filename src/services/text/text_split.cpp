@@ -27,11 +27,15 @@ size_t FindLast(std::string_view hay, std::string_view needle, bool ignoreCase) 
 
 std::string WithQuotes(std::string_view marker) {
   static constexpr std::string_view kQuoteMark = "#引号";
-  std::string out(marker);
-  for (size_t at = out.find(kQuoteMark); at != std::string::npos;
-       at = out.find(kQuoteMark, at + 1)) {
-    out.replace(at, kQuoteMark.size(), "\"");
+  std::string out;
+  out.reserve(marker.size());
+  size_t from = 0;
+  for (size_t at = marker.find(kQuoteMark); at != std::string_view::npos;
+       at = marker.find(kQuoteMark, from)) {
+    out.append(marker.substr(from, at - from)).push_back('"');
+    from = at + kQuoteMark.size();
   }
+  out.append(marker.substr(from));
   return out;
 }
 
