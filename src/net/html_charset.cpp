@@ -17,11 +17,26 @@ bool IsGbkName(std::string_view name) {
   return lower == "gbk" || lower == "gb2312";
 }
 
+// The pattern cannot match without "<meta"; most bodies (the gateway's Base64
+// answers) have none, and skip the regular expression.
+bool MayDeclare(std::string_view window) {
+  for (size_t at = window.find('<'); at != std::string_view::npos; at = window.find('<', at + 1)) {
+    const std::string_view tag = window.substr(at + 1, 4);
+    if (tag.size() == 4 && (tag[0] | 0x20) == 'm' && (tag[1] | 0x20) == 'e' &&
+        (tag[2] | 0x20) == 't' && (tag[3] | 0x20) == 'a') {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string DeclaredCharset(std::string_view text) {
+  const std::string_view window = text.substr(0, kDeclarationWindow);
+  if (!MayDeclare(window)) return {};
   RegexObject regex;
-  if (!regex.Execute(kCharsetPattern, text.substr(0, kDeclarationWindow))) return {};
+  if (!regex.Execute(kCharsetPattern, window)) return {};
   return regex.GetSubMatch(1, 1);
 }
 
