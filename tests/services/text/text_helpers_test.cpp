@@ -83,7 +83,7 @@ TEST(Encoding, CharsetToTextByDeclaredName) {
 TEST(ServerClock, HttpDateToUnixSeconds) {
   struct Case {
     const char* date;
-    const char* unix;
+    const char* seconds;
   };
   const Case cases[] = {
       {"Thu, 01 Jan 1970 00:00:10 GMT", "0000000010"},
@@ -95,7 +95,7 @@ TEST(ServerClock, HttpDateToUnixSeconds) {
   for (const auto& c : cases) {
     const Utc8Time t = HttpDateToUtc8(c.date);
     EXPECT_TRUE(t.valid) << c.date;
-    EXPECT_EQ(UnixSeconds(t), c.unix) << c.date;
+    EXPECT_EQ(UnixSeconds(t), c.seconds) << c.date;
   }
   for (const char* bad : {"", "Date", "Sun, 06 Nov 1994", "Sun, 06 Foo 1994 08:49:37 GMT",
                           "Sun, 99 Nov 1994 08:49:37 GMT", "Sun, 06 Nov 1994 08:49 GMT"}) {
