@@ -12,13 +12,13 @@ namespace larkbay {
 namespace {
 
 constexpr std::array<const char*, 11> kSongMembers = {
-    "SongID", "SongName", "SongArtists", "SongAlbum", "SongTime", "SongMV",
-    "media_mid", "SQ", "HQ", "HD", "ST"};
+    "SongID",    "SongName", "SongArtists", "SongAlbum", "SongTime", "SongMV",
+    "media_mid", "SQ",       "HQ",          "HD",        "ST"};
 
-const char* const kNames[] = {"夜空中最亮的星", "平凡之路", "光年之外", "稻香", "晴天",
-                              "后来", "突然好想你", "起风了", "小幸运", "演员"};
-const char* const kArtists[] = {"逃跑计划", "朴树", "邓紫棋", "周杰伦", "刘若英",
-                                "五月天", "买辣椒也用券", "田馥甄", "薛之谦", "陈奕迅"};
+const char* const kNames[] = {"夜空中最亮的星", "平凡之路",   "光年之外", "稻香",   "晴天",
+                              "后来",           "突然好想你", "起风了",   "小幸运", "演员"};
+const char* const kArtists[] = {"逃跑计划", "朴树",         "邓紫棋", "周杰伦", "刘若英",
+                                "五月天",   "买辣椒也用券", "田馥甄", "薛之谦", "陈奕迅"};
 
 // One page of a song search answer: 100 songs with the eleven members the
 // list reads and the extras a real answer carries (which it ignores).
@@ -29,16 +29,14 @@ std::string SongAnswer(int songs) {
     const std::string n = std::to_string(i);
     if (i > 0) json += ",";
     json += R"({"SongID":")" + std::to_string(100000 + i * 37) + R"(","SongName":")" +
-            kNames[i % 10] + "（现场版 " + n + R"(）","SongArtists":")" + kArtists[i % 10] +
-            "、" + kArtists[(i + 3) % 10] + R"(","SongAlbum":"《)" + kNames[(i + 5) % 10] +
+            kNames[i % 10] + "（现场版 " + n + R"(）","SongArtists":")" + kArtists[i % 10] + "、" +
+            kArtists[(i + 3) % 10] + R"(","SongAlbum":"《)" + kNames[(i + 5) % 10] +
             R"(》 十周年纪念专辑","SongTime":"04:)" + std::to_string(10 + i % 50) +
-            R"(","SongMV":")" + (i % 3 == 0 ? "mv" + n : "") + R"(","media_mid":"002)" +
-            n + R"(AbCdEfGh","SQ":")" + (i % 4 == 0 ? "0" : "1") +
-            R"(","HQ":"1","HD":"1","ST":"1",)" +
+            R"(","SongMV":")" + (i % 3 == 0 ? "mv" + n : "") + R"(","media_mid":"002)" + n +
+            R"(AbCdEfGh","SQ":")" + (i % 4 == 0 ? "0" : "1") + R"(","HQ":"1","HD":"1","ST":"1",)" +
             R"("SongPic":"http://y.example.com/music/photo_new/T002R300x300M000)" + n +
             R"(.jpg","SongSize":{"ST":2345678,"HD":7012345,"HQ":11234567,"SQ":31234567},)" +
-            R"("SongDesc":"收录于专辑《)" + kNames[(i + 5) % 10] +
-            R"(》，由)" + kArtists[i % 10] +
+            R"("SongDesc":"收录于专辑《)" + kNames[(i + 5) % 10] + R"(》，由)" + kArtists[i % 10] +
             R"(演唱，发行于二〇一五年，曲风流行，时长约四分钟，适合夜晚独自聆听的一首歌。"})";
   }
   return json + "]}";

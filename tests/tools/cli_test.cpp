@@ -1,11 +1,10 @@
 // Runs the built lark-bay-cli with given standard input and checks its
 // standard output byte for byte, its exit status and its error line.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -85,13 +84,22 @@ TEST(LarkBayCli, CommandsWriteExactBytes) {
       {{"md5"}, "", "d41d8cd98f00b204e9800998ecf8427e\n"},
       {{"md5"}, "\0"s, "93b885adfe0da089cdf634904fd59f71\n"},
       {{"md5", "--upper"}, "abc", "900150983CD24FB0D6963F7D28E17F72\n"},
-      {{"utf8-to-gbk"}, "中文A\n", "\xd6\xd0\xce\xc4" "A\n"},
-      {{"gbk-to-utf8"}, "\xd6\xd0\xce\xc4" "A\n", "中文A\n"},
+      {{"utf8-to-gbk"},
+       "中文A\n",
+       "\xd6\xd0\xce\xc4"
+       "A\n"},
+      {{"gbk-to-utf8"},
+       "\xd6\xd0\xce\xc4"
+       "A\n",
+       "中文A\n"},
       {{"json", "text"}, kDocument, kDocument + "\n"},
       {{"json", "text"}, "", "{}\n"},
       {{"json", "get", "a"}, kDocument, "1\n"},
       {{"json", "get", "data"}, kDocument, "d\n"},
-      {{"json", "get", "List", "--json"}, kDocument, R"([{"x":"中"},{"x":"y"}])" "\n"},
+      {{"json", "get", "List", "--json"},
+       kDocument,
+       R"([{"x":"中"},{"x":"y"}])"
+       "\n"},
       {{"json", "get", "List"}, kDocument, "[object Object],[object Object]\n"},
       {{"json", "get", "missing"}, kDocument, "\n"},
       {{"json", "count", "List"}, kDocument, "2\n"},
@@ -100,8 +108,14 @@ TEST(LarkBayCli, CommandsWriteExactBytes) {
       {{"json", "names", "a"}, kDocument, ""},
       {{"json", "item", "1", "t"}, kDocument, "q\n"},
       {{"json", "item", "0", "t", "--json"}, kDocument, "\"p\"\n"},
-      {{"json", "itemobj", "0", "List"}, kDocument, R"({"x":"中"})" "\n"},
-      {{"json", "set", "s", "a\\b"}, R"({"s":1})", R"({"s":"a\b"})" "\n"},
+      {{"json", "itemobj", "0", "List"},
+       kDocument,
+       R"({"x":"中"})"
+       "\n"},
+      {{"json", "set", "s", "a\\b"},
+       R"({"s":1})",
+       R"({"s":"a\b"})"
+       "\n"},
       {{"json", "parse"}, kDocument, "true\n"},
       {{"json", "parse"}, "", "false\n"},
       // A document that does not parse: the operation runs on what Parse left.

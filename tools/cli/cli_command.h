@@ -16,9 +16,9 @@ struct CommandRegistration {
   CommandRegistration(std::string_view name, std::string_view usage, CommandFn fn);
 };
 
-std::string ReadStdin();                    // byte for byte, nothing stripped
-int PrintText(std::string_view text);       // text + "\n", returns 0
-int WriteBytes(std::string_view bytes);     // exactly, returns 0
-int UsageError(std::string_view message);   // one line on stderr, returns 1
+std::string ReadStdin();                   // byte for byte, nothing stripped
+int PrintText(std::string_view text);      // text + "\n", returns 0
+int WriteBytes(std::string_view bytes);    // exactly, returns 0
+int UsageError(std::string_view message);  // one line on stderr, returns 1
 
 }  // namespace larkbay::cli

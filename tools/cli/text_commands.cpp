@@ -39,14 +39,14 @@ const CommandRegistration base64{
     &Base64Command};
 const CommandRegistration swapcase{
     "swapcase", "swapcase                  text with ASCII letter case swapped", &SwapCaseCommand};
-const CommandRegistration md5{
-    "md5", "md5 [--upper]             MD5 of the bytes as 32 hex digits", &Md5Command};
-const CommandRegistration utf8ToGbk{
-    "utf8-to-gbk", "utf8-to-gbk               UTF-8 bytes to GBK (GB18030) bytes",
-    &Utf8ToGbkCommand};
-const CommandRegistration gbkToUtf8{
-    "gbk-to-utf8", "gbk-to-utf8               GBK (GB18030) bytes to UTF-8 bytes",
-    &GbkToUtf8Command};
+const CommandRegistration md5{"md5", "md5 [--upper]             MD5 of the bytes as 32 hex digits",
+                              &Md5Command};
+const CommandRegistration utf8ToGbk{"utf8-to-gbk",
+                                    "utf8-to-gbk               UTF-8 bytes to GBK (GB18030) bytes",
+                                    &Utf8ToGbkCommand};
+const CommandRegistration gbkToUtf8{"gbk-to-utf8",
+                                    "gbk-to-utf8               GBK (GB18030) bytes to UTF-8 bytes",
+                                    &GbkToUtf8Command};
 
 }  // namespace
 }  // namespace larkbay::cli

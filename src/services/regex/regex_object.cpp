@@ -43,8 +43,8 @@ std::string ReplaceQuotePlaceholder(std::string_view pattern) {
 // bytes (an invalid sequence advances by a single byte at least).
 size_t NextCharacter(std::string_view text, size_t offset) {
   size_t next = offset + 1;
-  for (int i = 0; i < 3 && next < text.size() &&
-                  (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80;
+  for (int i = 0;
+       i < 3 && next < text.size() && (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80;
        ++i) {
     ++next;
   }

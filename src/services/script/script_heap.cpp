@@ -29,9 +29,7 @@ std::size_t BlockSize(void* block) {
   return size;
 }
 
-bool Expired(const Budget& budget) {
-  return std::chrono::steady_clock::now() >= budget.deadline;
-}
+bool Expired(const Budget& budget) { return std::chrono::steady_clock::now() >= budget.deadline; }
 
 // Built-in functions (a join, a concatenation, a repeat) run without passing
 // the bytecode interrupt but grow large blocks; refusing those once the budget

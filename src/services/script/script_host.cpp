@@ -62,7 +62,8 @@ std::string ScriptHost::RunWithArguments(std::string_view procedureName,
 
   engine_->StartCall();
   std::string result;
-  if (duk_safe_call(ctx, &CallProcedure, &call, 0, 1) == DUK_EXEC_SUCCESS && duk_is_string(ctx, -1)) {
+  if (duk_safe_call(ctx, &CallProcedure, &call, 0, 1) == DUK_EXEC_SUCCESS &&
+      duk_is_string(ctx, -1)) {
     duk_size_t length = 0;
     const char* text = duk_get_lstring(ctx, -1, &length);
     result = ScriptTextToUtf8(std::string_view(text, length));

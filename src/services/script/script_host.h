@@ -35,8 +35,9 @@ class ScriptHost {
   // text. Any error (no such function, a throw, the budget) gives the empty
   // text.
   template <typename... Texts>
-    requires(sizeof...(Texts) <= 6 && (std::is_convertible_v<const Texts&, std::string_view> && ...))
-  std::string Run(std::string_view procedureName, const Texts&... arguments) {
+  requires(sizeof...(Texts) <= 6 &&
+           (std::is_convertible_v<const Texts&, std::string_view> && ...)) std::string
+      Run(std::string_view procedureName, const Texts&... arguments) {
     const std::string_view list[] = {std::string_view(arguments)..., std::string_view()};
     return RunWithArguments(procedureName, std::span(list, sizeof...(Texts)));
   }

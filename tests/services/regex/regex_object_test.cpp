@@ -56,21 +56,20 @@ TEST(RegexObject, OptionsAndDialect) {
       {"multiline ^", "^(b+)", "a\nbb", false, true, true, false, 1, 1, 1, "bb"},
       {"single-line ^", "^(b+)", "a\nbb", false, false, true, false, 0, 1, 1, ""},
       {"multiline $ before CR LF", "(a)$", "a\r\nb", false, true, true, false, 1, 1, 1, "a"},
-      {"single-line $ only at the very end", "(a)$", "a\n", false, false, true, false, 0, 1, 1,
-       ""},
+      {"single-line $ only at the very end", "(a)$", "a\n", false, false, true, false, 0, 1, 1, ""},
       {"global keeps every match", "<(.+?)>", "<a><bb><c>", false, true, true, false, 3, 2, 1,
        "bb"},
       {"non-global keeps the first", "<(.+?)>", "<a><bb><c>", false, true, false, false, 1, 1, 1,
        "a"},
       {"greedy", "<(.+)>", "<a><b>", false, true, true, false, 1, 1, 1, "a><b"},
       {"\\w is ASCII only", "(\\w+)", "中文abc_9", false, true, true, false, 1, 1, 1, "abc_9"},
-      {"[^\\w] takes a Chinese character", "([^\\w])x", "中x", false, true, true, false, 1, 1,
-       1, "中"},
+      {"[^\\w] takes a Chinese character", "([^\\w])x", "中x", false, true, true, false, 1, 1, 1,
+       "中"},
       {"case-insensitive non-ASCII", "(ä+)", "ÄäÄ", false, true, true, false, 1, 1, 1, "ÄäÄ"},
-      {"quote placeholder", "charset=#引号([-\\w]+)#引号", "charset=\"utf-8\"", false, true,
-       true, true, 1, 1, 1, "utf-8"},
-      {"placeholder kept literally when off", "(#引号)", "#引号", false, true, true, false, 1, 1,
-       1, "#引号"},
+      {"quote placeholder", "charset=#引号([-\\w]+)#引号", "charset=\"utf-8\"", false, true, true,
+       true, 1, 1, 1, "utf-8"},
+      {"placeholder kept literally when off", "(#引号)", "#引号", false, true, true, false, 1, 1, 1,
+       "#引号"},
       {"\\u escape", "(\\u4e2d)", "a中b", false, true, true, false, 1, 1, 1, "中"},
       {"[^] takes a line break", "a([^])b", "a\nb", false, true, true, false, 1, 1, 1, "\n"},
       {"empty matches step one character", "x*", "a中", false, true, true, false, 3, 1, 1, ""},
@@ -79,8 +78,8 @@ TEST(RegexObject, OptionsAndDialect) {
       {"match index past the end", "(a)", "aa", false, true, true, false, 2, 3, 1, ""},
       {"group index past the end", "(a)", "a", false, true, true, false, 1, 1, 2, ""},
       {"match index 0", "(a)", "a", false, true, true, false, 1, 0, 1, ""},
-      {"group index 0 (the whole match is not a group)", "(a)b", "ab", false, true, true, false,
-       1, 1, 0, ""},
+      {"group index 0 (the whole match is not a group)", "(a)b", "ab", false, true, true, false, 1,
+       1, 0, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -99,8 +98,8 @@ TEST(RegexObject, NulByteGroupKeepsItsByte) {
 }
 
 TEST(RegexObject, PatternsThatDoNotCompile) {
-  const std::string patterns[] = {"(", "[a-", "a{2,1}", "\\", "(?<n>a)(?<n>b)", "*a",
-                                  "\xff\xfe", "a\\C", "(?<=a+)b"};
+  const std::string patterns[] = {"(",  "[a-",      "a{2,1}", "\\",      "(?<n>a)(?<n>b)",
+                                  "*a", "\xff\xfe", "a\\C",   "(?<=a+)b"};
   for (const auto& pattern : patterns) {
     SCOPED_TRACE(pattern);
     RegexObject regex;
@@ -148,7 +147,7 @@ TEST(RegexObject, InvalidUtf8SubjectNeverCrashes) {
   for (int b = 0; b < 256; ++b) everyByte.push_back(static_cast<char>(b));
   const std::string subjects[] = {
       everyByte,
-      "\xe4\xb8",                      // cut in the middle of a character
+      "\xe4\xb8",                              // cut in the middle of a character
       "\xc0\xaf<meta charset=x>\xed\xa0\x80",  // overlong form, encoded surrogate
       std::string("\xff<META charset=\"utf-8\">\xfe", 24),
   };
@@ -167,7 +166,11 @@ TEST(RegexObject, InvalidUtf8SubjectNeverCrashes) {
   ASSERT_TRUE(regex.Execute(kCharsetPattern, subjects[3]));
   EXPECT_EQ(regex.GetSubMatch(1, 1), "utf-8");
   // An invalid byte is no character: `.` takes only the valid ones around it.
-  ASSERT_TRUE(regex.Execute("a(.)b", "a\xff" "b" "a\xc3\xa9" "b"));
+  ASSERT_TRUE(regex.Execute("a(.)b",
+                            "a\xff"
+                            "b"
+                            "a\xc3\xa9"
+                            "b"));
   EXPECT_EQ(regex.MatchCount(), 1);
   EXPECT_EQ(regex.GetSubMatch(1, 1), "\xc3\xa9");
 }

@@ -54,11 +54,21 @@ TEST(ScriptHost, ReturnValuesAsText) {
     const char* kind;
     const char* expected;
   } cases[] = {
-      {"number", "1.5"},  {"big", "1e+21"},     {"integer", "100"},
-      {"bool", "true"},   {"undefined", ""},    {"null", ""},
-      {"object", "[object Object]"},            {"array", "1,b"},
-      {"pair", "😀"},     {"lone", "a\xef\xbf\xbd" "b"},
-      {"throw", ""},      {"throwText", ""},    {"badString", ""},
+      {"number", "1.5"},
+      {"big", "1e+21"},
+      {"integer", "100"},
+      {"bool", "true"},
+      {"undefined", ""},
+      {"null", ""},
+      {"object", "[object Object]"},
+      {"array", "1,b"},
+      {"pair", "😀"},
+      {"lone",
+       "a\xef\xbf\xbd"
+       "b"},
+      {"throw", ""},
+      {"throwText", ""},
+      {"badString", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.kind);
@@ -82,8 +92,9 @@ TEST(ScriptHost, TextsCrossAsUtf8) {
 TEST(ScriptHost, ErrorsGiveFalseOrEmpty) {
   ScriptHost host;
   ASSERT_TRUE(host.ExecuteStatement(kFunctions));
-  const char* badStatements[] = {"function (", "var = 3;", "throw new Error('x');", "throw 'x';",
-                                 "undefinedName.call();", "}", "\xff\xfe"};
+  const char* badStatements[] = {
+      "function (", "var = 3;", "throw new Error('x');", "throw 'x';", "undefinedName.call();",
+      "}",          "\xff\xfe"};
   for (const char* code : badStatements) {
     SCOPED_TRACE(code);
     EXPECT_FALSE(host.ExecuteStatement(code));
@@ -155,7 +166,8 @@ TEST(ScriptHost, UnboundedAllocationFailsAtTheCap) {
     EXPECT_EQ(host.Run("grow"), "");
     EXPECT_LT(std::chrono::steady_clock::now() - start, 20s);
   }
-  ASSERT_TRUE(host.ExecuteStatement("function small() { return new Array(1000).join('ab').length; }"));
+  ASSERT_TRUE(
+      host.ExecuteStatement("function small() { return new Array(1000).join('ab').length; }"));
   EXPECT_EQ(host.Run("small"), "1998");
 }
 

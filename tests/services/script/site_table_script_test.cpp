@@ -28,13 +28,12 @@ TEST(SiteTableScript, RowsOfThreeCells) {
     std::string expected;
   } cases[] = {
       {1, "<table><tr>" + Cell(1, "site1") + "</tr></table>"},
-      {3, "<table><tr>" + Cell(1, "site1") + Cell(2, "site2") + Cell(3, "site3") +
-              "</tr></table>"},
+      {3, "<table><tr>" + Cell(1, "site1") + Cell(2, "site2") + Cell(3, "site3") + "</tr></table>"},
       {4, "<table><tr>" + Cell(1, "site1") + Cell(2, "site2") + Cell(3, "site3") + "<tr>" +
               Cell(4, "site4") + "</tr></table>"},
       {7, "<table><tr>" + Cell(1, "site1") + Cell(2, "site2") + Cell(3, "site3") + "<tr>" +
-              Cell(4, "site4") + Cell(5, "site5") + Cell(6, "site6") + "<tr>" +
-              Cell(7, "site7") + "</tr></table>"},
+              Cell(4, "site4") + Cell(5, "site5") + Cell(6, "site6") + "<tr>" + Cell(7, "site7") +
+              "</tr></table>"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.sites);
