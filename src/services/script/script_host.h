@@ -3,6 +3,8 @@
 // functions by name with text arguments (Duktape, ECMAScript 5.1 with some
 // later additions; no host objects, no input or output).
 //
+// One thread at a time uses an engine (and the copies that share it).
+//
 // Every call into the engine has a time budget (a script that never returns
 // is interrupted) and the engine's memory is capped (a script that allocates
 // without end fails). Texts cross as UTF-8.
