@@ -1,0 +1,18 @@
+#pragma once
+// The commands the main window's menus send, and the dispatcher's installation.
+
+#include "app/commands/command_table.h"
+
+namespace larkbay {
+
+class MainWindow;
+struct ProgramState;
+
+// Every command of the main window's menus and what carries it out.
+CommandTable MainWindowCommands(ProgramState& state);
+
+// Puts MainWindowCommandProc with `table` in front of the window's procedure
+// and keeps the previous one in state.PrevWndProc.
+void InstallCommandDispatcher(MainWindow& window, ProgramState& state, CommandTable table);
+
+}  // namespace larkbay

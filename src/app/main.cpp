@@ -1,0 +1,58 @@
+// The Lark-Bay client. Takes no arguments.
+#include <QApplication>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include "app/program.h"
+
+namespace {
+
+// Milliseconds since this process was started, from the kernel's record of
+// the start (clock ticks since boot) and the boot clock.
+long MillisecondsSinceProcessStart() {
+  std::ifstream stat("/proc/self/stat");
+  std::string line;
+  std::getline(stat, line);
+  const auto close = line.rfind(')');
+  if (close == std::string::npos) return -1;
+  std::istringstream fields(line.substr(close + 2));
+  std::string field;
+  // Fields after the command name start at field 3; the start time is field 22.
+  for (int i = 3; i < 22 && fields >> field; ++i) {
+  }
+  unsigned long long startTicks = 0;
+  if (!(fields >> startTicks)) return -1;
+  timespec now{};
+  clock_gettime(CLOCK_BOOTTIME, &now);
+  const double ticks = static_cast<double>(sysconf(_SC_CLK_TCK));
+  const double nowMs = static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
+  return static_cast<long>(nowMs - static_cast<double>(startTicks) * 1000.0 / ticks);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The browser engine plugin shares OpenGL contexts with the host; this must
+  // be set before the application object exists.
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+
+  larkbay::ProgramOptions options;
+  // LARKBAY_STARTUP_TIMING=1 reports when the main window is up, for
+  // measuring the start-up.
+  if (const char* timing = std::getenv("LARKBAY_STARTUP_TIMING"); timing && *timing == '1') {
+    options.mainWindowShown = [] {
+      std::fprintf(stderr, "lark-bay: main window shown %ld ms after process start\n",
+                   MillisecondsSinceProcessStart());
+      std::fflush(stderr);
+    };
+  }
+  larkbay::Program program(std::move(options));
+  program.Start();
+  return app.exec();
+}

@@ -1,0 +1,56 @@
+#include "app/program.h"
+
+#include "app/commands/main_window_commands.h"
+#include "app/settings/settings_menu.h"
+#include "app/startup/init_steps.h"
+#include "app/startup/pending_steps.h"
+#include "app/startup/show_main_window.h"
+#include "app/windows/main_window.h"
+#include "app/windows/site_window.h"
+#include "app/windows/startup_window.h"
+#include "platform/processes.h"
+
+namespace larkbay {
+
+Program::Program(ProgramOptions options) : context_{controls_, state_} {
+  controls_.AddWindowFactory(kMainWindowName, [this] {
+    mainWindow_ = new MainWindow;
+    return mainWindow_.data();
+  });
+  controls_.AddWindowFactory(kStartupWindowName, [] { return new StartupWindow; });
+  controls_.AddWindowFactory("SiteWindow", [this] { return new SiteWindow(mainWindow_); });
+
+  StartupHooks hooks;
+  hooks.settingsMenu = [this] { SettingsMenu(state_, mainWindow_); };
+  hooks.installDispatcher = [this] {
+    if (mainWindow_) InstallCommandDispatcher(*mainWindow_, state_, MainWindowCommands(state_));
+  };
+  hooks.shutDownBrowser = [this] { ShutDownBrowser(context_); };
+  hooks.endProcess = options.endProcess;
+  if (!hooks.endProcess) hooks.endProcess = [] { KillProcess(0, false); };
+  hooks.mainWindowShown = options.mainWindowShown;
+  std::vector<InitStep> steps =
+      options.steps ? options.steps(context_) : DefaultInitSteps(context_);
+  flow_ = std::make_unique<StartupFlow>(controls_, state_, std::move(steps), std::move(hooks));
+  flow_->Bind();
+
+  controls_.Bind("DJ_透明标签_遮挡搜索站点", ControlEvent::LeftButtonReleased,
+                 [this](const ControlEventArgs&) {
+                   OpenSiteWindow();
+                   return false;
+                 });
+}
+
+Program::~Program() {
+  flow_.reset();  // waits for the start-up worker, which uses the controls
+  delete mainWindow_.data();
+}
+
+void Program::Start() { controls_.LoadWindow(kMainWindowName, false); }
+
+void Program::OpenSiteWindow() {
+  if (controls_.Exists("SiteWindow")) return;
+  controls_.LoadWindow("SiteWindow", true);
+}
+
+}  // namespace larkbay

@@ -1,0 +1,53 @@
+#pragma once
+// The client program: its program-wide values, its windows and the start-up,
+// wired together. One per process.
+
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/controls/qt_controls.h"
+#include "app/startup/init_sequence.h"
+#include "app/startup/startup_context.h"
+#include "app/startup/startup_flow.h"
+#include "app/state/app_state.h"
+#include "app/windows/main_window.h"
+
+namespace larkbay {
+
+using InitStepsFactory = std::function<std::vector<InitStep>(StartupContext&)>;
+
+struct ProgramOptions {
+  InitStepsFactory steps;              // empty: the program's own steps
+  std::function<void()> endProcess;    // empty: end this process with exit code 0
+  std::function<void()> mainWindowShown;
+};
+
+class Program {
+ public:
+  explicit Program(ProgramOptions options = {});
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  // Loads the main window, which runs the start-up in its modal window; returns
+  // when that window has gone (the main window is then shown).
+  void Start();
+
+  QtControls& Controls() { return controls_; }
+  ProgramState& State() { return state_; }
+  StartupContext& Context() { return context_; }
+  MainWindow* Main() const { return mainWindow_; }
+
+ private:
+  void OpenSiteWindow();
+
+  ProgramState state_;
+  QtControls controls_;
+  StartupContext context_;
+  QPointer<MainWindow> mainWindow_;
+  std::unique_ptr<StartupFlow> flow_;
+};
+
+}  // namespace larkbay

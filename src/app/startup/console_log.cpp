@@ -1,0 +1,28 @@
+#include "app/startup/console_log.h"
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "app/controls/control_interface.h"
+
+namespace larkbay {
+
+void ConsoleLog(ControlInterface& controls, std::string_view text) {
+  std::string console = controls.GetText(kConsoleName);
+  // The log texts themselves never hold a dot; every dot is the timer's.
+  std::erase(console, '.');
+  console.append(text);
+  controls.SetText(kConsoleName, console);
+  controls.SetSelectionStart(kConsoleName, -1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+}
+
+void ConsoleAddDot(ControlInterface& controls) {
+  std::string console = controls.GetText(kConsoleName);
+  console.push_back('.');
+  controls.SetText(kConsoleName, console);
+}
+
+}  // namespace larkbay

@@ -1,0 +1,20 @@
+#include "app/startup/init_sequence.h"
+
+#include "app/controls/control_interface.h"
+#include "app/startup/console_log.h"
+#include "app/state/app_state.h"
+
+namespace larkbay {
+
+void InitSequence(ControlInterface& controls, ProgramState& state,
+                  const std::vector<InitStep>& steps) {
+  for (const InitStep& step : steps) {
+    ConsoleLog(controls, step.label);
+    const bool ok = step.run && step.run();
+    ConsoleLog(controls, ok ? "\t√\r\n" : "\t×\r\n");
+  }
+  state.InitDone.store(true);
+  controls.PostDestroyWindow(kStartupWindowName);
+}
+
+}  // namespace larkbay

@@ -1,0 +1,24 @@
+#pragma once
+// Start-up steps and main-window duties whose subsystems are not in the program
+// yet. Each answers false (the console shows "×") and changes nothing, so the
+// start-up goes on to the main window as it does when a step fails.
+
+#include <string_view>
+
+#include "app/startup/startup_context.h"
+
+namespace larkbay {
+
+bool FetchProgramConfig(StartupContext& context);
+bool UpdateUpdater(StartupContext& context);
+bool UpdateProgram(StartupContext& context);
+bool InstallEngine(StartupContext& context);
+bool LoadMusicList(StartupContext& context);
+bool FillDjSearchLists(StartupContext& context);
+bool FillSongSiteList(StartupContext& context);
+bool ShowPlayerPage(StartupContext& context, std::string_view pageHtml);
+// Closes the embedded browser's windows and ends its engine; nothing to do
+// while no browser engine has been loaded.
+bool ShutDownBrowser(StartupContext& context);
+
+}  // namespace larkbay

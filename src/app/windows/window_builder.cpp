@@ -1,0 +1,139 @@
+#include "app/windows/window_builder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QTreeWidget>
+#include <map>
+#include <string>
+
+#include "app/widgets/cover_label.h"
+#include "app/widgets/picture_box.h"
+#include "app/widgets/tab_control.h"
+#include "app/windows/list_view_setup.h"
+#include "app/windows/ui_fonts.h"
+
+namespace larkbay {
+namespace {
+
+QString ToQ(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QWidget* MakeWidget(const ControlTemplate& control, QWidget* parent) {
+  const QString content = ToQ(control.content);
+  switch (control.kind) {
+    case ControlKind::Button:
+      return new QPushButton(content, parent);
+    case ControlKind::EditBox:
+      if (control.flags & control_flags::kMultiLine) {
+        auto* edit = new QPlainTextEdit(parent);
+        edit->setReadOnly(true);
+        edit->setPlainText(content);
+        return edit;
+      } else {
+        auto* edit = new QLineEdit(content, parent);
+        edit->setCursorPosition(0);
+        return edit;
+      }
+    case ControlKind::Label: {
+      auto* label = new QLabel(content, parent);
+      label->setTextFormat(Qt::PlainText);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      return label;
+    }
+    case ControlKind::TransparentLabel: {
+      auto* label = new CoverLabel(parent);
+      label->setText(content);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+      return label;
+    }
+    case ControlKind::GroupBox:
+      return new QGroupBox(content, parent);
+    case ControlKind::CheckBox:
+      return new QCheckBox(content, parent);
+    case ControlKind::ComboBox: {
+      auto* combo = new QComboBox(parent);
+      if (!content.isEmpty()) combo->addItem(content);
+      combo->setCurrentIndex(content.isEmpty() ? -1 : 0);
+      return combo;
+    }
+    case ControlKind::ListView:
+      return MakeListView(parent);
+    case ControlKind::ProgressBar: {
+      auto* bar = new QProgressBar(parent);
+      bar->setRange(0, 100);
+      bar->setValue(0);
+      bar->setTextVisible(false);
+      return bar;
+    }
+    case ControlKind::PictureBox:
+      return new PictureBox(parent);
+    case ControlKind::TabControl: {
+      auto* tabs = new TabControl(parent);
+      for (const QString& title : content.split(QLatin1Char('|'))) tabs->AddPage(title);
+      tabs->SetCurrentIndex(0);
+      return tabs;
+    }
+    case ControlKind::HtmlView: {
+      auto* view = new QTextBrowser(parent);
+      view->setOpenLinks(false);
+      view->setFrameShape(QFrame::NoFrame);
+      return view;
+    }
+    case ControlKind::EmbeddedBrowser:
+      return new QWidget(parent);  // the browser engine embeds itself here
+    case ControlKind::Timer:
+      break;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void BuildControls(const WindowTemplate& layout, QWidget* client) {
+  std::map<std::string_view, QWidget*> built;
+  for (const ControlTemplate& control : layout.controls) {
+    if (control.kind == ControlKind::Timer) {
+      auto* timer = new QTimer(client);
+      timer->setObjectName(ToQ(control.name));
+      timer->setInterval(ToQ(control.content).toInt());
+      timer->start();  // runs from the window's creation
+      continue;
+    }
+    QWidget* parent = client;
+    if (!control.parent.empty()) {
+      QWidget* owner = built.at(control.parent);
+      if (auto* tabs = qobject_cast<TabControl*>(owner)) {
+        parent = tabs->Page(control.page);
+      } else {
+        parent = owner;
+      }
+    }
+    QWidget* widget = MakeWidget(control, parent);
+    widget->setObjectName(ToQ(control.name));
+    widget->setGeometry(control.rect.left, control.rect.top, control.rect.width,
+                        control.rect.height);
+    if (auto* tabs = qobject_cast<TabControl*>(widget)) tabs->UpdateLayout();
+    if (control.font != FontKind::Window) widget->setFont(UiFont(control.font));
+    // Pages take the tab control's hand cursor; a control shows its own.
+    if (control.flags & control_flags::kHandCursor) {
+      widget->setCursor(Qt::PointingHandCursor);
+    } else if (control.kind != ControlKind::EditBox) {
+      widget->setCursor(Qt::ArrowCursor);
+    }
+    if (control.flags & control_flags::kDisabled) widget->setEnabled(false);
+    widget->setVisible(!(control.flags & control_flags::kHidden));
+    built[control.name] = widget;
+  }
+}
+
+}  // namespace larkbay

@@ -1,0 +1,58 @@
+#include "app_test_support.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTimer>
+
+namespace larkbay::testing {
+
+TempAppData::TempAppData()
+    : previous_(qgetenv("APPDATA")), hadPrevious_(qEnvironmentVariableIsSet("APPDATA")) {
+  qputenv("APPDATA", dir_.path().toLocal8Bit());
+}
+
+TempAppData::~TempAppData() {
+  if (hadPrevious_) {
+    qputenv("APPDATA", previous_);
+  } else {
+    qunsetenv("APPDATA");
+  }
+}
+
+QString TempAppData::ConfigIni() const { return dir_.path() + QStringLiteral("/Lark-Bay/Config.ini"); }
+
+QString TempAppData::ReadConfigIni() const {
+  QFile file(ConfigIni());
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return QString::fromUtf8(file.readAll());
+}
+
+void TempAppData::WriteConfigIni(const QByteArray& content) const {
+  QDir().mkpath(dir_.path() + QStringLiteral("/Lark-Bay"));
+  QFile file(ConfigIni());
+  if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(content);
+}
+
+std::shared_ptr<SeenBox> AnswerNextMessageBox(QMessageBox::StandardButton button) {
+  auto seen = std::make_shared<SeenBox>();
+  auto* poll = new QTimer(qApp);
+  poll->setInterval(0);
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, seen, button] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible()) return;
+    seen->seen = true;
+    seen->title = box->windowTitle();
+    seen->text = box->text();
+    seen->icon = box->icon();
+    seen->buttons = box->standardButtons();
+    poll->stop();
+    poll->deleteLater();
+    if (QAbstractButton* target = box->button(button)) target->click();
+  });
+  poll->start();
+  return seen;
+}
+
+}  // namespace larkbay::testing

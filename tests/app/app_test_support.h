@@ -1,0 +1,42 @@
+#pragma once
+// Helpers of the app tests: a private APPDATA folder and answering a message
+// box without a user.
+
+#include <QMessageBox>
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace larkbay::testing {
+
+// Points APPDATA at a fresh temporary folder for as long as it lives.
+class TempAppData {
+ public:
+  TempAppData();
+  ~TempAppData();
+  QString Path() const { return dir_.path(); }
+  // <APPDATA>/Lark-Bay/Config.ini
+  QString ConfigIni() const;
+  QString ReadConfigIni() const;
+  void WriteConfigIni(const QByteArray& content) const;
+
+ private:
+  QTemporaryDir dir_;
+  QByteArray previous_;
+  bool hadPrevious_;
+};
+
+// What the answered box showed.
+struct SeenBox {
+  bool seen = false;
+  QString title;
+  QString text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QMessageBox::StandardButtons buttons;
+};
+
+// Watches for the next modal message box (also one opened from another
+// thread) and clicks `button` in it. The result is filled in when answered.
+std::shared_ptr<SeenBox> AnswerNextMessageBox(QMessageBox::StandardButton button);
+
+}  // namespace larkbay::testing

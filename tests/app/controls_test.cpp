@@ -1,0 +1,266 @@
+// The named-control interface on the real windows: operations by name, calls
+// from a worker carried out in order on the interface thread, events, and
+// message boxes answered without a user.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QLineEdit>
+#include <QTest>
+#include <QThread>
+#include <QTreeWidget>
+#include <atomic>
+#include <thread>
+
+#include "app/controls/qt_controls.h"
+#include "app/windows/main_window.h"
+#include "app/windows/startup_window.h"
+#include "app_test_support.h"
+
+using namespace larkbay;
+
+class ControlsTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<testing::TempAppData> appData_;
+  std::unique_ptr<QtControls> controls_;
+  MainWindow* main_ = nullptr;
+  StartupWindow* startup_ = nullptr;
+
+ private slots:
+  void init() {
+    appData_ = std::make_unique<testing::TempAppData>();
+    controls_ = std::make_unique<QtControls>();
+    main_ = new MainWindow;
+    startup_ = new StartupWindow;
+    controls_->RegisterWindow(main_);
+    controls_->RegisterWindow(startup_);
+  }
+
+  void cleanup() {
+    delete main_;
+    delete startup_;
+    controls_.reset();
+  }
+
+  void textsByKind_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("read");
+    QTest::newRow("window title") << "MainWindow" << "标题" << "标题";
+    QTest::newRow("edit box") << "DJ_编辑框_搜索文本" << "#all" << "#all";
+    QTest::newRow("console keeps CR LF") << "编辑框_控制台" << "a\t√\r\nb" << "a\t√\r\nb";
+    QTest::newRow("label") << "标签_版本标题" << "主程序版本：2.0 Velmont"
+                           << "主程序版本：2.0 Velmont";
+    QTest::newRow("transparent label") << "DJ_透明标签_页数信息栏" << "第1页" << "第1页";
+    QTest::newRow("button") << "DJ_按钮_查找" << "查找中" << "查找中";
+    QTest::newRow("group box") << "分组框_DJ_信息" << "面板" << "面板";
+    QTest::newRow("check box") << "DJ_选择框_排序" << "最新" << "最新";
+  }
+
+  void textsByKind() {
+    QFETCH(QString, name);
+    QFETCH(QString, written);
+    QFETCH(QString, read);
+    const std::string n = name.toStdString();
+    QVERIFY(controls_->SetText(n, written.toStdString()));
+    QCOMPARE(QString::fromStdString(controls_->GetText(n)), read);
+  }
+
+  void unknownNamesGiveEmptyValues() {
+    QVERIFY(!controls_->Exists("没有"));
+    QCOMPARE(controls_->GetText("没有"), std::string());
+    QVERIFY(!controls_->SetText("没有", "x"));
+    QCOMPARE(controls_->CurrentIndex("没有"), -1);
+    QCOMPARE(controls_->RowCount("没有"), 0);
+    QCOMPARE(controls_->GetRect("没有"), ControlRect{});
+  }
+
+  void stateAndGeometry() {
+    QVERIFY(!controls_->IsVisible("分组框_DJ_信息"));
+    QVERIFY(controls_->SetVisible("分组框_DJ_信息", true));
+    QVERIFY(controls_->IsVisible("分组框_DJ_信息"));
+    QVERIFY(!controls_->IsEnabled("DJ_按钮_下一页"));
+    QVERIFY(controls_->SetEnabled("DJ_按钮_下一页", true));
+    QVERIFY(controls_->IsEnabled("DJ_按钮_下一页"));
+    QCOMPARE(controls_->GetRect("选择夹_功能栏"), (ControlRect{-1, 29, 647, 600}));
+    QVERIFY(controls_->SetRect("选择夹_功能栏", {-1, 0, 647, 600}));
+    QCOMPARE(controls_->GetRect("选择夹_功能栏").top, 0);
+    QCOMPARE(controls_->GetRect("MainWindow"), (ControlRect{50, 50, 650, 664}));
+    QVERIFY(controls_->SetRect("MainWindow", {50, 50, 650, 630}));
+    QCOMPARE(main_->height(), 630);
+    QVERIFY(controls_->SetChecked("DJ_选择框_排序", true));
+    QVERIFY(controls_->IsChecked("DJ_选择框_排序"));
+    QVERIFY(controls_->SetPosition("进度条_DJ", 140));
+    QCOMPARE(main_->findChild<QProgressBar*>(QStringLiteral("进度条_DJ"))->value(), 100);
+  }
+
+  void comboBoxes() {
+    const char* box = "DJ_组合框_搜索站点";
+    QVERIFY(controls_->ClearItems(box));
+    QCOMPARE(controls_->CurrentIndex(box), -1);
+    // Filling an empty box selects nothing by itself.
+    QCOMPARE(controls_->AppendItem(box, "站点一"), 0);
+    QCOMPARE(controls_->AppendItem(box, "站点二"), 1);
+    QCOMPARE(controls_->CurrentIndex(box), -1);
+    QVERIFY(controls_->SetCurrentIndex(box, 1));
+    QCOMPARE(controls_->GetText(box), std::string("站点二"));
+    QCOMPARE(controls_->ItemText(box, 0), std::string("站点一"));
+    QVERIFY(!controls_->SetCurrentIndex(box, 2));
+    QVERIFY(controls_->SetTag(box, "a|b|"));
+    QCOMPARE(controls_->GetTag(box), std::string("a|b|"));
+    // The tab control's page is a selection too.
+    QVERIFY(controls_->SetCurrentIndex("选择夹_功能栏", 2));
+    QCOMPARE(controls_->CurrentIndex("选择夹_功能栏"), 2);
+  }
+
+  void listViews() {
+    const char* list = "Song_超级列表框_搜索结果";
+    QCOMPARE(controls_->InsertColumn(list, "序号", 40, ColumnAlign::Left), 0);
+    QCOMPARE(controls_->InsertColumn(list, "大小", 60, ColumnAlign::Right), 1);
+    QCOMPARE(controls_->ColumnCount(list), 2);
+    QCOMPARE(controls_->InsertRow(list, -1), 0);
+    QCOMPARE(controls_->InsertRow(list, -1), 1);
+    QCOMPARE(controls_->InsertRow(list, 0), 0);  // before the first
+    QVERIFY(controls_->SetCell(list, 1, 1, "3 MB"));
+    QCOMPARE(controls_->GetCell(list, 1, 1), std::string("3 MB"));
+    QVERIFY(!controls_->SetCell(list, 5, 0, "x"));
+    auto* view = main_->findChild<QTreeWidget*>(QString::fromUtf8(list));
+    QCOMPARE(Qt::Alignment(view->topLevelItem(1)->textAlignment(1)) & Qt::AlignHorizontal_Mask,
+             Qt::AlignRight);
+    QCOMPARE(controls_->SelectedRow(list), -1);
+    QVERIFY(controls_->SetSelectedRow(list, 2));
+    QCOMPARE(controls_->SelectedRow(list), 2);
+    QVERIFY(controls_->SetColumnWidth(list, 1, 0));
+    QCOMPARE(controls_->ColumnWidth(list, 1), 0);
+    QVERIFY(controls_->DeleteRow(list, 0));
+    QCOMPARE(controls_->RowCount(list), 2);
+    QCOMPARE(controls_->GetCell(list, 0, 1), std::string("3 MB"));
+    QVERIFY(controls_->DeleteAllRows(list));
+    QCOMPARE(controls_->RowCount(list), 0);
+  }
+
+  // A worker's calls run on the interface thread, one after the other, each
+  // finished before the worker goes on.
+  void workerCallsRunInOrderOnTheInterfaceThread() {
+    std::atomic<bool> wrongThread{false};
+    controls_->Bind("DJ_按钮_查找", ControlEvent::Clicked, [&](const ControlEventArgs&) {
+      if (QThread::currentThread() != qApp->thread()) wrongThread = true;
+      return false;
+    });
+    std::atomic<bool> done{false};
+    std::string seen;
+    std::thread worker([&] {
+      for (int i = 0; i < 50; ++i) {
+        std::string text = controls_->GetText("DJ_编辑框_搜索文本");
+        text += std::to_string(i) + ",";
+        controls_->SetText("DJ_编辑框_搜索文本", text);
+      }
+      seen = controls_->GetText("DJ_编辑框_搜索文本");
+      done = true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(done.load(), 10000);
+    worker.join();
+    std::string expected = "请输入内容";
+    for (int i = 0; i < 50; ++i) expected += std::to_string(i) + ",";
+    QCOMPARE(seen, expected);
+    QCOMPARE(main_->findChild<QLineEdit*>(QStringLiteral("DJ_编辑框_搜索文本"))->text().toStdString(),
+             expected);
+    QVERIFY(!wrongThread);
+  }
+
+  void events() {
+    std::vector<std::pair<std::string, int>> seen;
+    auto record = [&seen](const ControlEventArgs& args) {
+      seen.emplace_back(args.control, args.event == ControlEvent::KeyPressed ? args.keyCode : args.row);
+      return false;
+    };
+    controls_->Bind("Song_编辑框_搜索文本", ControlEvent::KeyPressed, record);
+    controls_->Bind("Song_按钮_查找", ControlEvent::Clicked, record);
+    controls_->Bind("Song_超级列表框_搜索结果", ControlEvent::DoubleClicked, record);
+    controls_->Bind("Song_超级列表框_搜索结果", ControlEvent::CurrentRowChanged, record);
+    controls_->SetCurrentIndex("选择夹_功能栏", 1);
+    main_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main_));
+    auto* edit = main_->findChild<QLineEdit*>(QStringLiteral("Song_编辑框_搜索文本"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTest::mouseClick(main_->findChild<QPushButton*>(QStringLiteral("Song_按钮_查找")), Qt::LeftButton);
+    const char* list = "Song_超级列表框_搜索结果";
+    controls_->InsertColumn(list, "名", 100, ColumnAlign::Left);
+    controls_->InsertRow(list, -1);
+    controls_->InsertRow(list, -1);
+    controls_->SetCell(list, 1, 0, "歌");
+    auto* view = main_->findChild<QTreeWidget*>(QString::fromUtf8(list));
+    const QPoint at = view->visualItemRect(view->topLevelItem(1)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    const std::vector<std::pair<std::string, int>> expected{
+        {"Song_编辑框_搜索文本", 13},
+        {"Song_按钮_查找", -1},
+        {"Song_超级列表框_搜索结果", 1},
+        {"Song_超级列表框_搜索结果", 1},
+    };
+    QCOMPARE(seen, expected);
+  }
+
+  void messageBoxFromWorker_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("ok") << int(QMessageBox::Ok) << msgbox::kIdOk;
+    QTest::newRow("cancel") << int(QMessageBox::Cancel) << msgbox::kIdCancel;
+  }
+
+  void messageBoxFromWorker() {
+    QFETCH(int, button);
+    QFETCH(int, answer);
+    auto seen = testing::AnswerNextMessageBox(QMessageBox::StandardButton(button));
+    std::atomic<int> result{0};
+    std::thread worker([&] {
+      result = controls_->MessageBox("StartupWindow", "第一行\r\n第二行", "标题",
+                                     msgbox::kOkCancel | msgbox::kIconQuestion);
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(result.load() != 0, 10000);
+    worker.join();
+    QCOMPARE(result.load(), answer);
+    QCOMPARE(seen->title, QStringLiteral("标题"));
+    QCOMPARE(seen->text, QStringLiteral("第一行\n第二行"));
+    QCOMPARE(seen->icon, QMessageBox::Question);
+    QCOMPARE(seen->buttons, QMessageBox::Ok | QMessageBox::Cancel);
+  }
+
+  void timedMessageBoxClosesItself() {
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(controls_->MessageBox("", "稍后关闭", "提示", msgbox::kOk, 100), msgbox::kIdTimeout);
+    QVERIFY(clock.elapsed() < 5000);
+  }
+
+  void windowsLoadAndGo() {
+    bool created = false;
+    bool destroyed = false;
+    controls_->AddWindowFactory("StartupWindow", [] { return new StartupWindow; });
+    controls_->Bind("StartupWindow", ControlEvent::Created, [&](const ControlEventArgs&) {
+      created = true;
+      return false;
+    });
+    controls_->Bind("StartupWindow", ControlEvent::FirstActivated, [&](const ControlEventArgs&) {
+      controls_->DestroyWindow("StartupWindow");  // ends the modal load
+      return false;
+    });
+    controls_->Bind("StartupWindow", ControlEvent::AboutToBeDestroyed,
+                    [&](const ControlEventArgs&) {
+                      destroyed = true;
+                      return false;
+                    });
+    delete startup_;
+    startup_ = nullptr;
+    QVERIFY(controls_->LoadWindow("StartupWindow", true));
+    QVERIFY(created);
+    QVERIFY(destroyed);
+    QTRY_VERIFY(!controls_->Exists("StartupWindow"));
+  }
+};
+
+QTEST_MAIN(ControlsTest)
+#include "controls_test.moc"
