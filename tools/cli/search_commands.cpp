@@ -37,8 +37,8 @@ struct Arguments {
 
 // Positional words and "--name value" pairs; false with `error` set for an
 // option not in `known` or one without its value.
-bool SplitArguments(const std::vector<std::string>& args, size_t from, const std::set<std::string_view>& known,
-                    Arguments& out, std::string& error) {
+bool SplitArguments(const std::vector<std::string>& args, size_t from,
+                    const std::set<std::string_view>& known, Arguments& out, std::string& error) {
   for (size_t i = from; i < args.size(); ++i) {
     if (!args[i].starts_with("--")) {
       out.positional.push_back(args[i]);
@@ -65,7 +65,8 @@ std::string Option(const Arguments& a, std::string_view name, std::string fallba
 
 bool ParsePage(const Arguments& a, int& page) {
   const std::string text = Option(a, "--page", "1");
-  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 9) return false;
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 9)
+    return false;
   page = std::stoi(text);
   return page >= 1;
 }
@@ -76,7 +77,8 @@ std::string EncodeKey(std::string_view key) {
   std::string out;
   for (const char ch : key) {
     const auto c = static_cast<unsigned char>(ch);
-    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' || c == '.') {
+    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' ||
+        c == '.') {
       out.push_back(ch);
     } else {
       out += '%';
@@ -107,19 +109,22 @@ std::string PercentDecodeBytes(std::string_view text) {
 }
 
 int NoAnswer(std::string_view what) {
-  return UsageError(std::string("no usable answer to ") + std::string(what) + " from " + ApiBaseUrl());
+  return UsageError(std::string("no usable answer to ") + std::string(what) + " from " +
+                    ApiBaseUrl());
 }
 
 // The program configuration, always fetched whole (no stamp sent).
 bool FetchConfig(JsonObject& config) {
-  const std::string raw = ServerRequest(kConfigScript, "file_name=program_Config.json&file_Up_Time=", 1, 0);
+  const std::string raw =
+      ServerRequest(kConfigScript, "file_name=program_Config.json&file_Up_Time=", 1, 0);
   if (raw.size() <= 50) return false;
   const std::string text = PercentDecodeBytes(Base64Decode(SwapLetterCase(raw)));
   return text.size() > 10 && config.Parse(std::string_view(text).substr(10));
 }
 
 // --site / --type when given, otherwise the first entry of that selector.
-bool Choose(const Arguments& a, std::string_view option, std::string_view selector, std::string& value) {
+bool Choose(const Arguments& a, std::string_view option, std::string_view selector,
+            std::string& value) {
   value = Option(a, option);
   if (!value.empty()) return true;
   JsonObject config;
@@ -148,17 +153,21 @@ int SearchSong(const Arguments& a) {
   const std::string query = "web=" + site + "&type=Search&key=" + EncodeKey(a.positional[0]) +
                             "&page=" + std::to_string(page) + "&br=ST&mid=";
   JsonObject answer;
-  if (!answer.Parse(ServerRequest(SongScript(site), query, 1, 1))) return NoAnswer("the song search");
+  if (!answer.Parse(ServerRequest(SongScript(site), query, 1, 1)))
+    return NoAnswer("the song search");
   std::vector<std::vector<std::string>> rows;
   const int count = answer.GetCount("List");
   for (int i = 0; i < count; ++i) {
     const JsonObject song = answer.GetItemObject(i, "List");
     rows.push_back({std::to_string(i + 1), song.GetText("SongName"), song.GetText("SongArtists"),
-                    song.GetText("SongAlbum"), song.GetText("SongTime"), Flag(song.GetText("HD") != "0"),
-                    Flag(song.GetText("HQ") != "0"), Flag(song.GetText("SQ") != "0"),
-                    Flag(!song.GetText("SongMV").empty()), song.GetText("SongID")});
+                    song.GetText("SongAlbum"), song.GetText("SongTime"),
+                    Flag(song.GetText("HD") != "0"), Flag(song.GetText("HQ") != "0"),
+                    Flag(song.GetText("SQ") != "0"), Flag(!song.GetText("SongMV").empty()),
+                    song.GetText("SongID")});
   }
-  WriteBytes(FormatTable({"序号", "歌曲名称", "歌手", "专辑", "时长", "标准", "高品", "无损", "视频", "SongID"}, rows));
+  WriteBytes(FormatTable(
+      {"序号", "歌曲名称", "歌手", "专辑", "时长", "标准", "高品", "无损", "视频", "SongID"},
+      rows));
   return PrintText(site + ": " + Counters(answer));
 }
 
@@ -166,22 +175,25 @@ int SearchSong(const Arguments& a) {
 bool DjAddresses(std::string_view site, const std::vector<std::string>& ids, JsonObject& urls) {
   std::string data = "ids=";
   for (size_t i = 0; i < ids.size(); ++i) data += (i ? "," : "") + ids[i];
-  return urls.Parse(ServerRequest("Lark-Bay/Tool/Api/Music/dj/" + std::string(site) + "/get_url.php", data, 1, 1));
+  return urls.Parse(ServerRequest(
+      "Lark-Bay/Tool/Api/Music/dj/" + std::string(site) + "/get_url.php", data, 1, 1));
 }
 
 int SearchDj(const Arguments& a) {
-  if (a.positional.size() != 1) return UsageError("search dj KEY [--type T] [--sort asc|desc] [--page N] [--site S]");
+  if (a.positional.size() != 1)
+    return UsageError("search dj KEY [--type T] [--sort asc|desc] [--page N] [--site S]");
   int page = 1;
   if (!ParsePage(a, page)) return UsageError("--page takes a number from 1");
   const std::string sort = Option(a, "--sort", "desc");
   if (sort != "asc" && sort != "desc") return UsageError("--sort takes asc or desc");
   std::string site;
   std::string type;
-  if (!Choose(a, "--site", "DJ.DJ_Search_Web", site) || !Choose(a, "--type", "DJ.DJ_Search_Type", type)) {
+  if (!Choose(a, "--site", "DJ.DJ_Search_Web", site) ||
+      !Choose(a, "--type", "DJ.DJ_Search_Type", type)) {
     return NoAnswer("the configuration");
   }
-  const std::string query = "web=" + site + "&type=" + type + "&Sort=" + sort + "&key=" + EncodeKey(a.positional[0]) +
-                            "&page=" + std::to_string(page);
+  const std::string query = "web=" + site + "&type=" + type + "&Sort=" + sort +
+                            "&key=" + EncodeKey(a.positional[0]) + "&page=" + std::to_string(page);
   JsonObject answer;
   if (!answer.Parse(ServerRequest(kDjSearchScript, query, 1, 1))) return NoAnswer("the DJ search");
   const int count = answer.GetCount("List");
@@ -194,11 +206,13 @@ int SearchDj(const Arguments& a) {
     const JsonObject mix = answer.GetItemObject(i, "List");
     const std::string member = site + "_" + ids[static_cast<size_t>(i)];
     rows.push_back({mix.GetText("SongID"), mix.GetText("SongName"), mix.GetText("SongTime"),
-                    mix.GetText("SongFileSize"), mix.GetText("SongUserName"), mix.GetText("SongAddDate"),
+                    mix.GetText("SongFileSize"), mix.GetText("SongUserName"),
+                    mix.GetText("SongAddDate"),
                     Flag(haveUrls && urls.GetText(member + ".ST").size() > 5),
                     Flag(haveUrls && urls.GetText(member + ".HQ").size() > 5)});
   }
-  WriteBytes(FormatTable({"编号", "歌曲名称", "歌曲时长", "歌曲大小", "歌曲作者", "歌曲日期", "低", "高"}, rows));
+  WriteBytes(FormatTable(
+      {"编号", "歌曲名称", "歌曲时长", "歌曲大小", "歌曲作者", "歌曲日期", "低", "高"}, rows));
   return PrintText(site + " " + type + " " + sort + ": " + Counters(answer));
 }
 
@@ -221,7 +235,8 @@ int SearchSites() {
 int Search(const std::vector<std::string>& args) {
   Arguments a;
   std::string error;
-  if (!SplitArguments(args, 1, {"--site", "--page", "--type", "--sort"}, a, error)) return UsageError(error);
+  if (!SplitArguments(args, 1, {"--site", "--page", "--type", "--sort"}, a, error))
+    return UsageError(error);
   const std::string what = args.empty() ? std::string() : args[0];
   if (what == "song") return SearchSong(a);
   if (what == "dj") return SearchDj(a);
@@ -231,16 +246,19 @@ int Search(const std::vector<std::string>& args) {
 
 int ResolveSong(const Arguments& a, bool video) {
   if (a.positional.size() != (video ? 1u : 2u)) {
-    return UsageError(video ? "resolve mv MVID [--site S]" : "resolve song SONGID ST|HD|HQ|SQ [--site S] [--mid MID]");
+    return UsageError(video ? "resolve mv MVID [--site S]"
+                            : "resolve song SONGID ST|HD|HQ|SQ [--site S] [--mid MID]");
   }
   std::string site;
   if (!Choose(a, "--site", "Song.Song_Search_Web", site)) return NoAnswer("the configuration");
   const std::string& key = a.positional[0];
   const std::string quality = video ? "HQ" : a.positional[1];
-  const std::string query = "web=" + site + "&type=" + (video ? "MVurl" : "Songurl") + "&key=" + EncodeKey(key) +
-                            "&page=1&br=" + quality + "&mid=" + Option(a, "--mid");
+  const std::string query = "web=" + site + "&type=" + (video ? "MVurl" : "Songurl") +
+                            "&key=" + EncodeKey(key) + "&page=1&br=" + quality +
+                            "&mid=" + Option(a, "--mid");
   JsonObject answer;
-  if (!answer.Parse(ServerRequest(SongScript(site), query, 1, 1))) return NoAnswer("the address request");
+  if (!answer.Parse(ServerRequest(SongScript(site), query, 1, 1)))
+    return NoAnswer("the address request");
   std::string url;
   if (video) {
     url = answer.GetText("MVurl");
@@ -268,7 +286,8 @@ int ResolveDj(const Arguments& a) {
   if (ids.empty() || !DjAddresses(site, ids, urls)) return NoAnswer("the DJ address request");
   std::vector<std::vector<std::string>> rows;
   for (const std::string& id : ids) {
-    rows.push_back({id, urls.GetText(site + "_" + id + ".ST"), urls.GetText(site + "_" + id + ".HQ")});
+    rows.push_back(
+        {id, urls.GetText(site + "_" + id + ".ST"), urls.GetText(site + "_" + id + ".HQ")});
   }
   return WriteBytes(FormatTable({"编号", "ST", "HQ"}, rows));
 }
@@ -307,10 +326,14 @@ int Resolve(const std::vector<std::string>& args) {
 }
 
 CommandRegistration searchRegistration{
-    "search", "search song KEY [--site S] [--page N] | search dj KEY [--type T] [--sort asc|desc] [--page N] [--site S] | search sites",
+    "search",
+    "search song KEY [--site S] [--page N] | search dj KEY [--type T] [--sort asc|desc] [--page N] "
+    "[--site S] | search sites",
     &Search};
 CommandRegistration resolveRegistration{
-    "resolve", "resolve song SONGID ST|HD|HQ|SQ [--site S] | resolve mv MVID | resolve dj ID[,ID...] | resolve download Updata|Main|Engine | resolve url ADDRESS",
+    "resolve",
+    "resolve song SONGID ST|HD|HQ|SQ [--site S] | resolve mv MVID | resolve dj ID[,ID...] | "
+    "resolve download Updata|Main|Engine | resolve url ADDRESS",
     &Resolve};
 
 }  // namespace

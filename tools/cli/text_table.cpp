@@ -7,10 +7,12 @@ namespace {
 
 // East Asian wide and full-width ranges, and the emoji blocks.
 bool IsWide(char32_t c) {
-  return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) || (c >= 0x3041 && c <= 0x33FF) ||
-         (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xA000 && c <= 0xA4CF) ||
-         (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
-         (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1F64F) ||
+  return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) ||
+         (c >= 0x3041 && c <= 0x33FF) || (c >= 0x3400 && c <= 0x4DBF) ||
+         (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xA000 && c <= 0xA4CF) ||
+         (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+         (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+         (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1F64F) ||
          (c >= 0x1F900 && c <= 0x1F9FF) || (c >= 0x20000 && c <= 0x3FFFD);
 }
 
@@ -33,15 +35,18 @@ int DisplayWidth(std::string_view text) {
       c = lead & 0x1F;
     }
     if (i + length > text.size()) length = 1;
-    for (size_t k = 1; k < length; ++k) c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-    const bool combining = (c >= 0x0300 && c <= 0x036F) || c == 0x200D || (c >= 0xFE00 && c <= 0xFE0F);
+    for (size_t k = 1; k < length; ++k)
+      c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    const bool combining =
+        (c >= 0x0300 && c <= 0x036F) || c == 0x200D || (c >= 0xFE00 && c <= 0xFE0F);
     if (!combining) width += IsWide(c) ? 2 : 1;
     i += length;
   }
   return width;
 }
 
-std::string FormatTable(const std::vector<std::string>& header, const std::vector<std::vector<std::string>>& rows) {
+std::string FormatTable(const std::vector<std::string>& header,
+                        const std::vector<std::vector<std::string>>& rows) {
   std::vector<int> widths(header.size(), 0);
   auto measure = [&widths](const std::vector<std::string>& cells) {
     for (size_t c = 0; c < cells.size(); ++c) {
@@ -58,7 +63,8 @@ std::string FormatTable(const std::vector<std::string>& header, const std::vecto
     for (size_t c = 0; c < widths.size(); ++c) {
       const std::string cell = c < cells.size() ? cells[c] : std::string();
       text += cell;
-      if (c + 1 < widths.size()) text.append(static_cast<size_t>(widths[c] - DisplayWidth(cell) + 2), ' ');
+      if (c + 1 < widths.size())
+        text.append(static_cast<size_t>(widths[c] - DisplayWidth(cell) + 2), ' ');
     }
     while (!text.empty() && text.back() == ' ') text.pop_back();
     out += text + "\n";

@@ -13,6 +13,7 @@ int DisplayWidth(std::string_view text);
 
 // Header, a rule, then the rows; columns separated by two spaces, lines
 // ending in "\n". Missing cells are empty.
-std::string FormatTable(const std::vector<std::string>& header, const std::vector<std::vector<std::string>>& rows);
+std::string FormatTable(const std::vector<std::string>& header,
+                        const std::vector<std::vector<std::string>>& rows);
 
 }  // namespace larkbay::cli

@@ -2,10 +2,9 @@
 // The documents behind each API script, as UTF-8 JSON text. Shared by the
 // router; each lives in the file of its script family.
 
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
-
-#include <nlohmann/json.hpp>
 
 #include "api_router.h"
 #include "form_data.h"
@@ -21,16 +20,19 @@ std::string DumpJson(const Json& json);
 std::string SongApiAnswer(const ApiContext& context, std::string_view site, const FormFields& form,
                           std::string_view base);
 // Music/dj/DJ_music_info_API.php
-std::string DjSearchAnswer(const ApiContext& context, const FormFields& form, std::string_view base);
+std::string DjSearchAnswer(const ApiContext& context, const FormFields& form,
+                           std::string_view base);
 // Music/dj/<site>/get_url.php
 std::string DjUrlAnswer(const ApiContext& context, std::string_view site, const FormFields& form,
                         std::string_view base);
 
 // Config/program_Config.php: the raw wire text (the transport form, or empty
 // when the client's stamp is current, or a short refusal).
-std::string ConfigFileAnswer(const ApiContext& context, const FormFields& form, std::string_view base);
+std::string ConfigFileAnswer(const ApiContext& context, const FormFields& form,
+                             std::string_view base);
 // Config/up-file-path.php: the JSON array of download addresses.
-std::string DownloadAddressAnswer(const ApiContext& context, const FormFields& form, std::string_view base);
+std::string DownloadAddressAnswer(const ApiContext& context, const FormFields& form,
+                                  std::string_view base);
 
 // The documents themselves, for the transport form and for tests.
 std::string ProgramConfigDocument(const ApiContext& context);

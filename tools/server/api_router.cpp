@@ -26,7 +26,8 @@ std::string SongSiteOf(std::string_view script) {
 
 }  // namespace
 
-ApiAnswer RouteApi(const GatewayRequest& request, const ApiContext& context, std::string_view base) {
+ApiAnswer RouteApi(const GatewayRequest& request, const ApiContext& context,
+                   std::string_view base) {
   std::string_view path = request.path;
   if (path.starts_with('/')) path.remove_prefix(1);
   const ApiAnswer unknown{404, "ERR unknown path"};
@@ -38,7 +39,8 @@ ApiAnswer RouteApi(const GatewayRequest& request, const ApiContext& context, std
     const std::string answer = ConfigFileAnswer(context, form, base);
     return ApiAnswer{200, answer};
   }
-  if (path == "Config/up-file-path.php") return Sealed(context, DownloadAddressAnswer(context, form, base));
+  if (path == "Config/up-file-path.php")
+    return Sealed(context, DownloadAddressAnswer(context, form, base));
   if (path.starts_with(kSongPrefix)) {
     const std::string site = SongSiteOf(path.substr(kSongPrefix.size()));
     if (site.empty() || !context.catalogue->IsSongSite(site)) return unknown;
@@ -46,7 +48,8 @@ ApiAnswer RouteApi(const GatewayRequest& request, const ApiContext& context, std
   }
   if (path.starts_with(kDjPrefix)) {
     path.remove_prefix(kDjPrefix.size());
-    if (path == "DJ_music_info_API.php") return Sealed(context, DjSearchAnswer(context, form, base));
+    if (path == "DJ_music_info_API.php")
+      return Sealed(context, DjSearchAnswer(context, form, base));
     if (path.ends_with(kDjUrlScript)) {
       const std::string site(path.substr(0, path.size() - kDjUrlScript.size()));
       if (!context.catalogue->IsDjSite(site)) return unknown;

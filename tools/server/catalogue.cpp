@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <map>
-
 #include <nlohmann/json.hpp>
 
 #include "file_digests.h"
@@ -21,8 +20,8 @@ std::vector<std::string> Split(std::string_view text, char separator) {
 }
 
 // Rows of a tab-separated file with a header line, as name → value maps.
-bool ReadTsv(const std::filesystem::path& file, std::vector<std::map<std::string, std::string>>& rows,
-             std::string& error) {
+bool ReadTsv(const std::filesystem::path& file,
+             std::vector<std::map<std::string, std::string>>& rows, std::string& error) {
   std::string bytes;
   if (!ReadWholeFile(file, bytes)) {
     error = "cannot read " + file.string();
@@ -76,7 +75,8 @@ bool Contains(const std::vector<std::string>& list, std::string_view item) {
 }
 
 bool HasSite(const std::vector<SiteEntry>& sites, std::string_view code) {
-  return std::any_of(sites.begin(), sites.end(), [&](const SiteEntry& s) { return s.value == code; });
+  return std::any_of(sites.begin(), sites.end(),
+                     [&](const SiteEntry& s) { return s.value == code; });
 }
 
 }  // namespace
@@ -104,7 +104,8 @@ const DjMix* Catalogue::FindDjMix(std::string_view site, std::string_view songId
 
 namespace {
 
-bool LoadCatalogueFiles(const std::filesystem::path& dataDir, Catalogue& catalogue, std::string& error) {
+bool LoadCatalogueFiles(const std::filesystem::path& dataDir, Catalogue& catalogue,
+                        std::string& error) {
   const std::filesystem::path dir = dataDir / "catalogue";
   std::string text;
   if (!ReadWholeFile(dir / "catalogue.json", text)) {

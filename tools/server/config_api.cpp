@@ -20,7 +20,8 @@ constexpr std::pair<std::string_view, std::string_view> kDownloads[] = {
 };
 
 std::string Trimmed(std::string text) {
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+    text.pop_back();
   return text;
 }
 
@@ -43,7 +44,8 @@ std::string CefPakMd5(const ApiContext& context) {
 
 Json SiteArray(const std::vector<SiteEntry>& sites) {
   Json array = Json::array();
-  for (const SiteEntry& site : sites) array.push_back(Json{{"key", site.key}, {"value", site.value}});
+  for (const SiteEntry& site : sites)
+    array.push_back(Json{{"key", site.key}, {"value", site.value}});
   return array;
 }
 
@@ -59,10 +61,12 @@ std::string DocumentStamp(std::string_view document) {
 std::string ProgramConfigDocument(const ApiContext& context) {
   const Catalogue& catalogue = *context.catalogue;
   Json program;
-  program["Updata"]["md5"] = Announced(context, context.digests->Md5Of(context.downloadsDir / "Update.exe"));
+  program["Updata"]["md5"] =
+      Announced(context, context.digests->Md5Of(context.downloadsDir / "Update.exe"));
   program["Main"]["version"] = context.mainVersion;
   program["Engine"]["cef_32_md5"] = Announced(context, CefPakMd5(context));
-  program["Engine"]["md5"] = Announced(context, context.digests->Md5Of(context.downloadsDir / "Enginepack"));
+  program["Engine"]["md5"] =
+      Announced(context, context.digests->Md5Of(context.downloadsDir / "Enginepack"));
   Json document;
   document["Program"] = std::move(program);
   document["DJ"]["DJ_Search_Type"] = SiteArray(catalogue.djTypes);
@@ -86,7 +90,8 @@ std::string MusicListDocument(const ApiContext& context, std::string_view base) 
   return DumpJson(document);
 }
 
-std::string ConfigFileAnswer(const ApiContext& context, const FormFields& form, std::string_view base) {
+std::string ConfigFileAnswer(const ApiContext& context, const FormFields& form,
+                             std::string_view base) {
   const std::string fileName = FormValue(form, "file_name");
   std::string document;
   if (fileName == kProgramConfigFile) {
@@ -102,7 +107,8 @@ std::string ConfigFileAnswer(const ApiContext& context, const FormFields& form, 
   return SealGatewayAnswer(PercentEncode(stamp + document));
 }
 
-std::string DownloadAddressAnswer(const ApiContext& context, const FormFields& form, std::string_view base) {
+std::string DownloadAddressAnswer(const ApiContext& context, const FormFields& form,
+                                  std::string_view base) {
   const std::string which = FormValue(form, "fileName");
   Json addresses = Json::array();
   for (const auto& [name, file] : kDownloads) {

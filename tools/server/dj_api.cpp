@@ -50,7 +50,8 @@ Json MixEntry(const DjMix& mix, std::string_view base) {
 
 }  // namespace
 
-std::string DjSearchAnswer(const ApiContext& context, const FormFields& form, std::string_view base) {
+std::string DjSearchAnswer(const ApiContext& context, const FormFields& form,
+                           std::string_view base) {
   const Catalogue& catalogue = *context.catalogue;
   const std::string site = FormValue(form, "web");
   const std::string type = FormValue(form, "type");
@@ -64,11 +65,13 @@ std::string DjSearchAnswer(const ApiContext& context, const FormFields& form, st
   if (FormValue(form, "Sort") == "asc") {
     std::stable_sort(matches.begin(), matches.end(), AddedBefore);
   } else {
-    std::stable_sort(matches.begin(), matches.end(), [](const DjMix* a, const DjMix* b) { return AddedBefore(b, a); });
+    std::stable_sort(matches.begin(), matches.end(),
+                     [](const DjMix* a, const DjMix* b) { return AddedBefore(b, a); });
   }
   const PageWindow window = PageOf(matches.size(), catalogue.pageSize, FormValue(form, "page"));
   Json list = Json::array();
-  for (size_t n = 0; n < window.count; ++n) list.push_back(MixEntry(*matches[window.first + n], base));
+  for (size_t n = 0; n < window.count; ++n)
+    list.push_back(MixEntry(*matches[window.first + n], base));
   Json answer;
   answer["Page"] = window.page;
   answer["ListCount"] = window.count;
@@ -81,7 +84,8 @@ std::string DjSearchAnswer(const ApiContext& context, const FormFields& form, st
 std::string DjUrlAnswer(const ApiContext& context, std::string_view site, const FormFields& form,
                         std::string_view base) {
   Json answer = Json::object();
-  std::string_view ids = form.count("ids") ? std::string_view(form.find("ids")->second) : std::string_view();
+  std::string_view ids =
+      form.count("ids") ? std::string_view(form.find("ids")->second) : std::string_view();
   while (!ids.empty()) {
     const size_t comma = ids.find(',');
     const std::string_view id = ids.substr(0, comma);

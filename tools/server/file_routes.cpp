@@ -1,13 +1,12 @@
 #include "file_routes.h"
 
 #include <fcntl.h>
+#include <httplib.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <map>
 #include <memory>
-
-#include <httplib.h>
 
 namespace larkbay::server {
 namespace {
@@ -17,7 +16,8 @@ constexpr size_t kChunk = 64 * 1024;
 // One open file per answer; the content provider may outlive the handler.
 class OpenFile {
  public:
-  explicit OpenFile(const std::filesystem::path& file) : fd_(::open(file.c_str(), O_RDONLY | O_CLOEXEC)) {}
+  explicit OpenFile(const std::filesystem::path& file)
+      : fd_(::open(file.c_str(), O_RDONLY | O_CLOEXEC)) {}
   ~OpenFile() {
     if (fd_ >= 0) ::close(fd_);
   }
@@ -36,9 +36,11 @@ class OpenFile {
 
 }  // namespace
 
-bool FileUnder(const std::filesystem::path& root, std::string_view relative, std::filesystem::path& file) {
+bool FileUnder(const std::filesystem::path& root, std::string_view relative,
+               std::filesystem::path& file) {
   if (relative.empty() || relative.front() == '/') return false;
-  if (relative.find('\\') != std::string_view::npos || relative.find('\0') != std::string_view::npos) {
+  if (relative.find('\\') != std::string_view::npos ||
+      relative.find('\0') != std::string_view::npos) {
     return false;
   }
   std::string_view rest = relative;
@@ -58,13 +60,17 @@ bool FileUnder(const std::filesystem::path& root, std::string_view relative, std
 
 std::string ContentTypeOf(const std::filesystem::path& file) {
   static const std::map<std::string, std::string> kTypes{
-      {".mp3", "audio/mpeg"},          {".flac", "audio/flac"},
-      {".webm", "video/webm"},         {".mp4", "video/mp4"},
+      {".mp3", "audio/mpeg"},
+      {".flac", "audio/flac"},
+      {".webm", "video/webm"},
+      {".mp4", "video/mp4"},
       {".js", "application/javascript; charset=utf-8"},
       {".css", "text/css; charset=utf-8"},
       {".html", "text/html; charset=utf-8"},
-      {".svg", "image/svg+xml"},       {".png", "image/png"},
-      {".json", "application/json"},   {".txt", "text/plain; charset=utf-8"},
+      {".svg", "image/svg+xml"},
+      {".png", "image/png"},
+      {".json", "application/json"},
+      {".txt", "text/plain; charset=utf-8"},
   };
   const auto it = kTypes.find(file.extension().string());
   return it == kTypes.end() ? "application/octet-stream" : it->second;
@@ -104,14 +110,15 @@ void ServeFile(const httplib::Request& /*request*/, httplib::Response& response,
   }
   // With the truncate fault the full length is announced and half is sent.
   const size_t limit = faults.Has(Fault::kTruncate) ? size / 2 : size;
-  response.set_content_provider(size, type, [open, limit](size_t offset, size_t length, httplib::DataSink& sink) {
-    if (offset >= limit) return false;
-    char buffer[kChunk];
-    const size_t want = std::min({length, sizeof buffer, limit - offset});
-    const size_t n = open->ReadAt(buffer, want, offset);
-    if (n == 0) return false;
-    return sink.write(buffer, n);
-  });
+  response.set_content_provider(
+      size, type, [open, limit](size_t offset, size_t length, httplib::DataSink& sink) {
+        if (offset >= limit) return false;
+        char buffer[kChunk];
+        const size_t want = std::min({length, sizeof buffer, limit - offset});
+        const size_t n = open->ReadAt(buffer, want, offset);
+        if (n == 0) return false;
+        return sink.write(buffer, n);
+      });
 }
 
 }  // namespace larkbay::server

@@ -17,7 +17,8 @@ namespace larkbay::server {
 
 // The regular file that `relative` (a URL path below a route, not decoded
 // further) names under `root`; false for any path that would leave `root`.
-bool FileUnder(const std::filesystem::path& root, std::string_view relative, std::filesystem::path& file);
+bool FileUnder(const std::filesystem::path& root, std::string_view relative,
+               std::filesystem::path& file);
 
 std::string ContentTypeOf(const std::filesystem::path& file);
 

@@ -11,8 +11,8 @@ int HexDigit(char c) {
 }
 
 bool IsUnreserved(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-         c == '-' || c == '_' || c == '.' || c == '~';
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '_' || c == '.' || c == '~';
 }
 
 }  // namespace
@@ -60,7 +60,8 @@ FormFields ParseFormData(std::string_view text) {
     if (!pair.empty()) {
       const size_t eq = pair.find('=');
       const std::string_view name = pair.substr(0, eq);
-      const std::string_view value = eq == std::string_view::npos ? std::string_view() : pair.substr(eq + 1);
+      const std::string_view value =
+          eq == std::string_view::npos ? std::string_view() : pair.substr(eq + 1);
       fields[PercentDecode(name)] = PercentDecode(value);
     }
     if (amp == std::string_view::npos) break;

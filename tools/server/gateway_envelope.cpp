@@ -22,7 +22,8 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-GatewayRequest OpenGatewayRequest(std::string_view body, std::int64_t now, std::int64_t windowSeconds) {
+GatewayRequest OpenGatewayRequest(std::string_view body, std::int64_t now,
+                                  std::int64_t windowSeconds) {
   GatewayRequest request;
   if (!body.starts_with(kPrefix)) return request;
   body.remove_prefix(kPrefix.size());
@@ -72,7 +73,8 @@ std::string SealGatewayAnswer(std::string_view utf8Text) {
 
 std::string SealGatewayRequest(std::string_view envelopeJson, std::int64_t timestamp) {
   const std::string base64 = Base64Encode(envelopeJson);
-  return std::string(kPrefix) + Md5Hex(base64, true) + std::to_string(timestamp) + SwapLetterCase(base64);
+  return std::string(kPrefix) + Md5Hex(base64, true) + std::to_string(timestamp) +
+         SwapLetterCase(base64);
 }
 
 std::string GatewayRefusal(GatewayStatus status) {

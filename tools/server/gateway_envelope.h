@@ -28,7 +28,8 @@ struct GatewayRequest {
 
 // Checks and opens a request body. `now` is the server's Unix time; a timestamp
 // further than `windowSeconds` from it, either way, is stale.
-GatewayRequest OpenGatewayRequest(std::string_view body, std::int64_t now, std::int64_t windowSeconds);
+GatewayRequest OpenGatewayRequest(std::string_view body, std::int64_t now,
+                                  std::int64_t windowSeconds);
 
 // The answer's transport form.
 std::string SealGatewayAnswer(std::string_view utf8Text);

@@ -1,12 +1,12 @@
 #include "http_server.h"
 
+#include <httplib.h>
+
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <mutex>
 #include <thread>
-
-#include <httplib.h>
 
 #include "file_routes.h"
 #include "gateway_envelope.h"
@@ -33,10 +33,12 @@ std::string BaseFor(const httplib::Request& request, const ServerRuntime& runtim
 }
 
 void SlowDown(const ServerOptions& options) {
-  if (options.faults.Has(Fault::kSlow)) std::this_thread::sleep_for(std::chrono::milliseconds(options.slowMs));
+  if (options.faults.Has(Fault::kSlow))
+    std::this_thread::sleep_for(std::chrono::milliseconds(options.slowMs));
 }
 
-void HandleGateway(const httplib::Request& request, httplib::Response& response, const ServerRuntime& runtime) {
+void HandleGateway(const httplib::Request& request, httplib::Response& response,
+                   const ServerRuntime& runtime) {
   const ServerOptions& options = runtime.options;
   SlowDown(options);
   if (options.faults.Has(Fault::kHttp500)) {
@@ -48,7 +50,8 @@ void HandleGateway(const httplib::Request& request, httplib::Response& response,
     tLogNote = "fault=http500";
     return;
   }
-  const GatewayRequest opened = OpenGatewayRequest(request.body, ServerNow(options), options.clockWindow);
+  const GatewayRequest opened =
+      OpenGatewayRequest(request.body, ServerNow(options), options.clockWindow);
   if (opened.status != GatewayStatus::kOk) {
     response.status = opened.status == GatewayStatus::kMalformed ? 400 : 403;
     response.set_content(GatewayRefusal(opened.status), "text/plain; charset=utf-8");
@@ -59,14 +62,16 @@ void HandleGateway(const httplib::Request& request, httplib::Response& response,
   tLogNote = "api=" + opened.path + (opened.data.empty() ? "" : " data=" + opened.data);
   response.status = answer.status;
   if (options.faults.Has(Fault::kDrop)) {
-    response.set_content_provider(std::max<size_t>(answer.body.size(), 1), "text/plain; charset=utf-8",
+    response.set_content_provider(std::max<size_t>(answer.body.size(), 1),
+                                  "text/plain; charset=utf-8",
                                   [](size_t, size_t, httplib::DataSink&) { return false; });
     return;
   }
   response.set_content(answer.body, "text/plain; charset=utf-8");
 }
 
-void ServeFrom(const httplib::Request& request, httplib::Response& response, const ServerRuntime& runtime,
+void ServeFrom(const httplib::Request& request, httplib::Response& response,
+               const ServerRuntime& runtime,
                std::initializer_list<const std::filesystem::path*> roots) {
   const std::string relative = request.matches[1];
   for (const std::filesystem::path* root : roots) {
@@ -86,8 +91,9 @@ void LogRequest(const httplib::Request& request, const httplib::Response& respon
   std::string length = response.get_header_value("Content-Length");
   if (length.empty()) length = response.has_header("Transfer-Encoding") ? "chunked" : "-";
   std::lock_guard lock(mutex);
-  std::printf("%s %s %s %d %s%s%s\n", request.remote_addr.c_str(), request.method.c_str(), request.path.c_str(),
-              response.status, length.c_str(), tLogNote.empty() ? "" : " ", tLogNote.c_str());
+  std::printf("%s %s %s %d %s%s%s\n", request.remote_addr.c_str(), request.method.c_str(),
+              request.path.c_str(), response.status, length.c_str(), tLogNote.empty() ? "" : " ",
+              tLogNote.c_str());
   std::fflush(stdout);
   tLogNote.clear();
 }
@@ -102,8 +108,9 @@ std::string HttpDate(std::int64_t unixSeconds) {
   static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   char text[40];
-  std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[utc.tm_wday], utc.tm_mday,
-                kMonths[utc.tm_mon], utc.tm_year + 1900, utc.tm_hour, utc.tm_min, utc.tm_sec);
+  std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[utc.tm_wday],
+                utc.tm_mday, kMonths[utc.tm_mon], utc.tm_year + 1900, utc.tm_hour, utc.tm_min,
+                utc.tm_sec);
   return text;
 }
 
@@ -122,7 +129,8 @@ void InstallRoutes(httplib::Server& server, ServerRuntime& runtime) {
     }
   });
   server.Get("/go/(.+)", [rt](const httplib::Request& request, httplib::Response& response) {
-    response.set_redirect(BaseFor(request, *rt) + "/download/" + std::string(request.matches[1]), 302);
+    response.set_redirect(BaseFor(request, *rt) + "/download/" + std::string(request.matches[1]),
+                          302);
   });
   server.Get("/download/(.+)", [rt](const httplib::Request& request, httplib::Response& response) {
     ServeFrom(request, response, *rt, {&rt->options.downloads});

@@ -19,7 +19,7 @@ struct ServerRuntime {
   ServerOptions options;
   Catalogue catalogue;
   FileDigests digests;
-  ApiContext api;      // points into catalogue and digests
+  ApiContext api;                      // points into catalogue and digests
   std::filesystem::path ownAssets;     // <data>/www: our player script, style sheet, pictures
   std::filesystem::path vendorAssets;  // <vendor>/www: the npm player scripts
   int boundPort = 0;

@@ -1,11 +1,10 @@
 // lark-bay-server: the reference API server of the Lark-Bay client.
+#include <httplib.h>
 #include <pthread.h>
 #include <signal.h>
 
 #include <cstdio>
 #include <thread>
-
-#include <httplib.h>
 
 #include "http_server.h"
 
@@ -15,7 +14,8 @@ int main(int argc, char** argv) {
   ServerRuntime runtime;
   std::string error;
   const std::vector<std::string> args(argv + 1, argv + argc);
-  if (!ParseServerOptions(args, LARKBAY_SERVER_DEFAULT_PORT, LARKBAY_SERVER_DATA_DIR, runtime.options, error)) {
+  if (!ParseServerOptions(args, LARKBAY_SERVER_DEFAULT_PORT, LARKBAY_SERVER_DATA_DIR,
+                          runtime.options, error)) {
     std::fprintf(stderr, "lark-bay-server: %s\n%s", error.c_str(), ServerUsage().c_str());
     return 2;
   }
@@ -30,8 +30,8 @@ int main(int argc, char** argv) {
   runtime.api.catalogue = &runtime.catalogue;
   runtime.api.digests = &runtime.digests;
   runtime.api.downloadsDir = runtime.options.downloads;
-  runtime.api.mainVersion =
-      runtime.options.mainVersion.empty() ? runtime.catalogue.mainVersion : runtime.options.mainVersion;
+  runtime.api.mainVersion = runtime.options.mainVersion.empty() ? runtime.catalogue.mainVersion
+                                                                : runtime.options.mainVersion;
   runtime.api.faults = runtime.options.faults;
 
   // SIGINT and SIGTERM are taken by one thread that stops the server; every
@@ -51,7 +51,8 @@ int main(int argc, char** argv) {
     runtime.boundPort = runtime.options.port;
   }
   if (runtime.boundPort <= 0) {
-    std::fprintf(stderr, "lark-bay-server: cannot listen on %s:%d\n", host.c_str(), runtime.options.port);
+    std::fprintf(stderr, "lark-bay-server: cannot listen on %s:%d\n", host.c_str(),
+                 runtime.options.port);
     return 1;
   }
 

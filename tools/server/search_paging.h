@@ -7,10 +7,10 @@
 namespace larkbay::server {
 
 struct PageWindow {
-  int page = 1;        // as asked, at least 1
-  int pageCount = 0;   // PageaCount
-  size_t first = 0;    // index of the page's first match
-  size_t count = 0;    // ListCount: 0 past the last page
+  int page = 1;       // as asked, at least 1
+  int pageCount = 0;  // PageaCount
+  size_t first = 0;   // index of the page's first match
+  size_t count = 0;   // ListCount: 0 past the last page
 };
 PageWindow PageOf(size_t matches, int pageSize, std::string_view pageText);
 

@@ -17,7 +17,8 @@ std::string ServerUsage() {
   return std::string(
              "usage: lark-bay-server [--host ADDR] [--port N] [--data DIR] [--media DIR]\n"
              "                       [--vendor DIR] [--downloads DIR] [--public-base URL]\n"
-             "                       [--fault LIST] [--slow-ms N] [--clock-skew S] [--clock-window S]\n"
+             "                       [--fault LIST] [--slow-ms N] [--clock-skew S] [--clock-window "
+             "S]\n"
              "                       [--main-version V]\n"
              "  --port 0 picks a free port; the ready line names it.\n"
              "  --fault takes a comma-separated list of: ") +

@@ -12,17 +12,17 @@ namespace larkbay::server {
 
 struct ServerOptions {
   std::string host = "127.0.0.1";
-  int port = 0;                      // 0: any free port (printed in the ready line)
-  std::filesystem::path data;        // catalogue/ and www/
-  std::filesystem::path media;       // generated audio, DJ mixes and videos
-  std::filesystem::path vendor;      // vendor/www: the npm player scripts
-  std::filesystem::path downloads;   // Update.exe, lark-bay, Enginepack, cef.pak.md5
-  std::string publicBase;            // address put into documents; empty: the Host the client used
+  int port = 0;                     // 0: any free port (printed in the ready line)
+  std::filesystem::path data;       // catalogue/ and www/
+  std::filesystem::path media;      // generated audio, DJ mixes and videos
+  std::filesystem::path vendor;     // vendor/www: the npm player scripts
+  std::filesystem::path downloads;  // Update.exe, lark-bay, Enginepack, cef.pak.md5
+  std::string publicBase;           // address put into documents; empty: the Host the client used
   FaultSet faults;
   int slowMs = 1500;
-  std::int64_t clockSkew = 0;        // seconds added to the system clock (Date header and checks)
-  std::int64_t clockWindow = 300;    // accepted distance of a request's timestamp
-  std::string mainVersion;           // overrides the catalogue's Program.Main.version
+  std::int64_t clockSkew = 0;      // seconds added to the system clock (Date header and checks)
+  std::int64_t clockWindow = 300;  // accepted distance of a request's timestamp
+  std::string mainVersion;         // overrides the catalogue's Program.Main.version
   bool help = false;
 };
 

@@ -24,7 +24,8 @@ Json SongEntry(const Song& song, bool siteHasMv) {
   entry["SongAlbum"] = song.SongAlbum;
   entry["SongTime"] = song.SongTime;
   // A site without a video catalogue leaves the member out altogether.
-  if (siteHasMv) entry["SongMV"] = song.mv.empty() ? std::string() : std::string(kMvPrefix) + song.SongID;
+  if (siteHasMv)
+    entry["SongMV"] = song.mv.empty() ? std::string() : std::string(kMvPrefix) + song.SongID;
   entry["media_mid"] = song.media_mid;
   for (const std::string_view quality : kQualities) {
     entry[std::string(quality)] = song.HasQuality(quality) ? "1" : "0";
@@ -44,7 +45,8 @@ std::string SearchAnswer(const ApiContext& context, std::string_view site, const
   const PageWindow window = PageOf(matches.size(), catalogue.pageSize, FormValue(form, "page"));
   Json list = Json::array();
   const bool siteHasMv = catalogue.SiteHasMv(site);
-  for (size_t n = 0; n < window.count; ++n) list.push_back(SongEntry(*matches[window.first + n], siteHasMv));
+  for (size_t n = 0; n < window.count; ++n)
+    list.push_back(SongEntry(*matches[window.first + n], siteHasMv));
   Json answer;
   answer["Page"] = window.page;
   answer["ListCount"] = window.count;
@@ -62,7 +64,8 @@ std::string SongUrlAnswer(const ApiContext& context, std::string_view site, cons
   const Song* song = context.catalogue->FindSong(songId);
   if (song != nullptr && song->OnSite(site)) {
     Json entry;
-    entry["Songurl"] = song->HasQuality(quality) ? SongMediaUrl(base, *song, quality) : std::string();
+    entry["Songurl"] =
+        song->HasQuality(quality) ? SongMediaUrl(base, *song, quality) : std::string();
     entry["br"] = quality;
     answer[std::string(site) + "_" + songId] = std::move(entry);
   }

@@ -1,9 +1,8 @@
 // lark-bay-cli search / resolve against the running server, and the table layout.
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdio>
-
-#include <gtest/gtest.h>
 
 #include "demo_server_fixture.h"
 #include "net/inet_request.h"
@@ -19,7 +18,8 @@ struct CliRun {
 
 // The CLI with LARKBAY_API_BASE on the test's server; standard output only.
 CliRun Cli(const std::string& base, const std::string& arguments) {
-  const std::string command = "LARKBAY_API_BASE='" + base + "' '" LARKBAY_CLI_BINARY "' " + arguments + " 2>/dev/null";
+  const std::string command =
+      "LARKBAY_API_BASE='" + base + "' '" LARKBAY_CLI_BINARY "' " + arguments + " 2>/dev/null";
   CliRun run;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return run;
@@ -50,7 +50,8 @@ TEST_F(CliSearchTest, SongSearchPrintsOnePageAsATable) {
   EXPECT_TRUE(lines[0].starts_with("序号  歌曲名称")) << lines[0];
   EXPECT_EQ(lines.back(), "xy: page 4 of 4, 12 on this page, 72 in all");
   EXPECT_EQ(lines.size(), 2u + 12u + 1u);
-  for (size_t i = 2; i + 1 < lines.size(); ++i) EXPECT_NE(lines[i].find("雨"), std::string::npos) << lines[i];
+  for (size_t i = 2; i + 1 < lines.size(); ++i)
+    EXPECT_NE(lines[i].find("雨"), std::string::npos) << lines[i];
 }
 
 TEST_F(CliSearchTest, DjSearchAndResolveReachTheCatalogue) {
@@ -76,9 +77,9 @@ TEST_F(CliSearchTest, DjSearchAndResolveReachTheCatalogue) {
 }
 
 TEST_F(CliSearchTest, BadUsageAndMissingAddressesFail) {
-  for (const char* arguments : {"search song", "search song 雨 --page 0", "search song 雨 --colour red",
-                                "search dj x --sort sideways", "resolve song 100027 SQ --site xy",
-                                "resolve bogus"}) {
+  for (const char* arguments :
+       {"search song", "search song 雨 --page 0", "search song 雨 --colour red",
+        "search dj x --sort sideways", "resolve song 100027 SQ --site xy", "resolve bogus"}) {
     SCOPED_TRACE(arguments);
     EXPECT_EQ(Cli(Base(), arguments).status, 1);
   }
@@ -91,8 +92,8 @@ TEST(TextTable, WideCharactersCountTwoColumns) {
     const char* text;
     int width;
   };
-  for (const Case& c : {Case{"abc", 3}, Case{"雨", 2}, Case{"Café", 4}, Case{"🌙 Drive", 8}, Case{"서울", 4},
-                        Case{"さくら", 6}, Case{"", 0}}) {
+  for (const Case& c : {Case{"abc", 3}, Case{"雨", 2}, Case{"Café", 4}, Case{"🌙 Drive", 8},
+                        Case{"서울", 4}, Case{"さくら", 6}, Case{"", 0}}) {
     EXPECT_EQ(cli::DisplayWidth(c.text), c.width) << c.text;
   }
   EXPECT_EQ(cli::FormatTable({"名", "n"}, {{"雨雨", "1"}, {"ab", "2"}}),

@@ -2,10 +2,10 @@
 // One server for a whole test suite, with a downloads folder holding an
 // updater, a program file, an engine pack and the pack's cef.pak digest.
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "net/server_request.h"
 #include "server_process.h"

@@ -10,10 +10,12 @@ namespace {
 
 constexpr std::int64_t kNow = 1700000000;
 constexpr std::int64_t kWindow = 300;
-constexpr char kEnvelope[] = R"({"path":"/Lark-Bay/Tool/Api/Config/up-file-path.php","data":"fileName=Main","check":"1"})";
+constexpr char kEnvelope[] =
+    R"({"path":"/Lark-Bay/Tool/Api/Config/up-file-path.php","data":"fileName=Main","check":"1"})";
 
 TEST(GatewayEnvelope, OpensWhatTheClientSeals) {
-  const GatewayRequest request = OpenGatewayRequest(SealGatewayRequest(kEnvelope, kNow), kNow, kWindow);
+  const GatewayRequest request =
+      OpenGatewayRequest(SealGatewayRequest(kEnvelope, kNow), kNow, kWindow);
   ASSERT_EQ(request.status, GatewayStatus::kOk);
   EXPECT_EQ(request.path, "/Lark-Bay/Tool/Api/Config/up-file-path.php");
   EXPECT_EQ(request.data, "fileName=Main");

@@ -36,7 +36,8 @@ using ConfigDocumentTest = DemoServerTest;
 
 TEST_F(ConfigDocumentTest, ProgramConfigAnnouncesServedFilesSitesAndVersion) {
   Transport answer;
-  ASSERT_TRUE(OpenTransport(Ask(kConfigScript, "file_name=program_Config.json&file_Up_Time=", 0), answer));
+  ASSERT_TRUE(
+      OpenTransport(Ask(kConfigScript, "file_name=program_Config.json&file_Up_Time=", 0), answer));
   EXPECT_EQ(answer.stamp.size(), 10u);
   EXPECT_TRUE(AllDigits(answer.stamp)) << answer.stamp;
 
@@ -51,8 +52,9 @@ TEST_F(ConfigDocumentTest, ProgramConfigAnnouncesServedFilesSitesAndVersion) {
     const char* path;
     int atLeast;
   };
-  for (const Selector& selector : {Selector{"DJ.DJ_Search_Type", 2}, Selector{"DJ.DJ_Search_Web", 2},
-                                   Selector{"Song.Song_Search_Web", 3}}) {
+  for (const Selector& selector :
+       {Selector{"DJ.DJ_Search_Type", 2}, Selector{"DJ.DJ_Search_Web", 2},
+        Selector{"Song.Song_Search_Web", 3}}) {
     SCOPED_TRACE(selector.path);
     const int count = config.GetCount(selector.path);
     EXPECT_GE(count, selector.atLeast);
@@ -89,7 +91,8 @@ TEST_F(ConfigDocumentTest, UnknownDocumentGetsShortRefusal) {
 
 TEST_F(ConfigDocumentTest, RecommendedListEntriesArePlayable) {
   Transport answer;
-  ASSERT_TRUE(OpenTransport(Ask(kConfigScript, "file_name=_MuiscList.json&file_Up_Time=", 0), answer));
+  ASSERT_TRUE(
+      OpenTransport(Ask(kConfigScript, "file_name=_MuiscList.json&file_Up_Time=", 0), answer));
   JsonObject list;
   ASSERT_TRUE(list.Parse(answer.document));
   const int count = list.GetCount("Muisc");
@@ -111,7 +114,8 @@ TEST_F(ConfigDocumentTest, DownloadAddressesTakeOneRedirectToTheFile) {
     const char* file;
     const char* bytes;
   };
-  for (const Case& c : {Case{"Updata", "Update.exe", kUpdaterBytes}, Case{"Engine", "Enginepack", kEnginePackBytes}}) {
+  for (const Case& c : {Case{"Updata", "Update.exe", kUpdaterBytes},
+                        Case{"Engine", "Enginepack", kEnginePackBytes}}) {
     SCOPED_TRACE(c.name);
     JsonObject addresses;
     ASSERT_TRUE(addresses.Parse(Ask(kAddressScript, std::string("fileName=") + c.name)));

@@ -1,7 +1,7 @@
 // Each fault a run can be asked for, seen through the client's own requests.
-#include <chrono>
-
 #include <gtest/gtest.h>
+
+#include <chrono>
 
 #include "net/inet_request.h"
 #include "net/server_request.h"
@@ -27,7 +27,8 @@ class FaultTest : public ::testing::Test {
   }
   std::string Search() { return client_->ServerRequest(kSongScript, kSongQuery, 1, 1); }
   std::string Config() {
-    return PercentDecodeText(DecodeAnswer(client_->ServerRequest(kConfigScript, kConfigQuery, 1, 0)));
+    return PercentDecodeText(
+        DecodeAnswer(client_->ServerRequest(kConfigScript, kConfigQuery, 1, 0)));
   }
 
   TempFolder downloads_;

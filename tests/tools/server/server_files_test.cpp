@@ -9,8 +9,8 @@
 namespace larkbay::test {
 namespace {
 
-constexpr const char* kMediaFiles[] = {"audio/c1-st.mp3", "audio/c2-hd.mp3", "audio/c3-hq.mp3",
-                                       "audio/c4-sq.flac", "dj/dj1-hq.mp3",  "mv/mv1.webm"};
+constexpr const char* kMediaFiles[] = {"audio/c1-st.mp3",  "audio/c2-hd.mp3", "audio/c3-hq.mp3",
+                                       "audio/c4-sq.flac", "dj/dj1-hq.mp3",   "mv/mv1.webm"};
 
 struct Fetched {
   std::string status;
@@ -56,23 +56,24 @@ TEST_F(FilesTest, ByteRangesResumeWhereAskedFrom) {
     size_t length;
   };
   const size_t size = onDisk.size();
-  for (const Case& c : {Case{"bytes=100-199", 100, 100}, Case{"bytes=" + std::to_string(size - 1000) + "-",
-                                                             size - 1000, 1000},
+  for (const Case& c : {Case{"bytes=100-199", 100, 100},
+                        Case{"bytes=" + std::to_string(size - 1000) + "-", size - 1000, 1000},
                         Case{"bytes=-10", size - 10, 10}}) {
     SCOPED_TRACE(c.range);
     const Fetched part = Get(Base() + "/media/audio/c1-hq.mp3", "Range: " + c.range);
     EXPECT_TRUE(part.status.starts_with("206")) << part.status;
     EXPECT_EQ(part.body, onDisk.substr(c.from, c.length));
     EXPECT_EQ(HeaderValue(part.headers, "Content-Range"),
-              "bytes " + std::to_string(c.from) + "-" + std::to_string(c.from + c.length - 1) + "/" +
-                  std::to_string(size));
+              "bytes " + std::to_string(c.from) + "-" + std::to_string(c.from + c.length - 1) +
+                  "/" + std::to_string(size));
   }
 }
 
 TEST_F(FilesTest, TinyFilesStayUnderTenKilobytes) {
   int tiny = 0;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(TestMediaDir())) {
-    if (!entry.is_regular_file() || !entry.path().filename().string().starts_with("tiny-")) continue;
+    if (!entry.is_regular_file() || !entry.path().filename().string().starts_with("tiny-"))
+      continue;
     ++tiny;
     EXPECT_LT(entry.file_size(), 10240u) << entry.path();
   }
@@ -88,18 +89,20 @@ TEST_F(FilesTest, RedirectHopLeadsToTheDownload) {
 }
 
 TEST_F(FilesTest, OwnPlayerAssetsAreServed) {
-  for (const char* path : {"/soundmanager2/script/bar-ui.js", "/soundmanager2/css/bar-ui.css", "/img/dj-cover.svg"}) {
+  for (const char* path :
+       {"/soundmanager2/script/bar-ui.js", "/soundmanager2/css/bar-ui.css", "/img/dj-cover.svg"}) {
     SCOPED_TRACE(path);
     const Fetched asset = Get(Base() + path);
     EXPECT_TRUE(asset.status.starts_with("200")) << asset.status;
-    EXPECT_EQ(asset.body, ReadFile(std::filesystem::path(LARKBAY_SERVER_DATA) / "www" / (path + 1)));
+    EXPECT_EQ(asset.body,
+              ReadFile(std::filesystem::path(LARKBAY_SERVER_DATA) / "www" / (path + 1)));
   }
 }
 
 TEST_F(FilesTest, PathsCannotLeaveTheirFolder) {
   for (const char* path : {"/media/%2e%2e/catalogue/songs.tsv", "/media/..%2fcatalogue%2fsongs.tsv",
-                           "/download/%2e%2e%2fcatalogue%2fcatalogue.json", "/%2e%2e/server/catalogue.cpp",
-                           "/media/audio//c1-st.mp3"}) {
+                           "/download/%2e%2e%2fcatalogue%2fcatalogue.json",
+                           "/%2e%2e/server/catalogue.cpp", "/media/audio//c1-st.mp3"}) {
     SCOPED_TRACE(path);
     EXPECT_TRUE(Get(Base() + path).status.starts_with("404")) << Get(Base() + path).status;
   }

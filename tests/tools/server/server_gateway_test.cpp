@@ -47,8 +47,10 @@ TEST_F(GatewayTest, RefusesBadChecksumStaleTimeAndUnknownPath) {
   EXPECT_EQ(Post(Base(), tampered), "ERR bad checksum");
   EXPECT_EQ(Post(Base(), Envelope(kAddressScript, Now() - 3600)), "ERR stale timestamp");
   EXPECT_EQ(Post(Base(), "data=hello"), "ERR malformed request");
-  EXPECT_EQ(Post(Base(), Envelope("Lark-Bay/Tool/Api/Nothing/here.php", Now())), "ERR unknown path");
-  EXPECT_EQ(Post(Base(), Envelope("Lark-Bay/Tool/Api/Music/song/zz/zz.php", Now())), "ERR unknown path");
+  EXPECT_EQ(Post(Base(), Envelope("Lark-Bay/Tool/Api/Nothing/here.php", Now())),
+            "ERR unknown path");
+  EXPECT_EQ(Post(Base(), Envelope("Lark-Bay/Tool/Api/Music/song/zz/zz.php", Now())),
+            "ERR unknown path");
   // The same request signed properly gets its answer.
   JsonObject addresses;
   EXPECT_TRUE(addresses.Parse(DecodeAnswer(Post(Base(), Envelope(kAddressScript, Now())))));
@@ -62,11 +64,14 @@ TEST(GatewayClockTest, ClientFollowsASkewedServerClock) {
   ASSERT_TRUE(server.Ready()) << server.Output();
   // The client's offset also holds its own zone reckoning; the skew is the difference.
   ServerClient reference(plain.Base());
-  ASSERT_FALSE(reference.ServerRequest(kDjSearch, "web=djyl&type=SongID&Sort=asc&key=7&page=1", 1, 1).empty());
+  ASSERT_FALSE(
+      reference.ServerRequest(kDjSearch, "web=djyl&type=SongID&Sort=asc&key=7&page=1", 1, 1)
+          .empty());
 
   ServerClient client(server.Base());
   JsonObject answer;
-  ASSERT_TRUE(answer.Parse(client.ServerRequest(kDjSearch, "web=djyl&type=SongID&Sort=asc&key=7&page=1", 1, 1)));
+  ASSERT_TRUE(answer.Parse(
+      client.ServerRequest(kDjSearch, "web=djyl&type=SongID&Sort=asc&key=7&page=1", 1, 1)));
   EXPECT_EQ(answer.GetText("List[0].SongID"), "7");
   EXPECT_NEAR(static_cast<double>(client.ClockOffset() - reference.ClockOffset()), 7200.0, 5.0);
 
@@ -82,12 +87,14 @@ TEST(GatewayLifecycleTest, LogsEachRequestAndStopsCleanlyOnSigterm) {
   ServerProcess server(downloads.Path());
   ASSERT_TRUE(server.Ready()) << server.Output();
   ServerClient client(server.Base());
-  EXPECT_FALSE(client.ServerRequest(kDjSearch, "web=djyl&type=SongID&Sort=asc&key=7&page=1", 1, 1).empty());
+  EXPECT_FALSE(
+      client.ServerRequest(kDjSearch, "web=djyl&type=SongID&Sort=asc&key=7&page=1", 1, 1).empty());
   EXPECT_EQ(server.Stop(), 0);
   const std::string log = server.Output();
   EXPECT_NE(log.find("HEAD /server_to_get.php 200"), std::string::npos) << log;
   EXPECT_NE(log.find("POST /server_to_get.php 200"), std::string::npos) << log;
-  EXPECT_NE(log.find("api=/Lark-Bay/Tool/Api/Music/dj/DJ_music_info_API.php"), std::string::npos) << log;
+  EXPECT_NE(log.find("api=/Lark-Bay/Tool/Api/Music/dj/DJ_music_info_API.php"), std::string::npos)
+      << log;
   EXPECT_NE(log.find("lark-bay-server stopped"), std::string::npos) << log;
 }
 

@@ -1,6 +1,7 @@
 #include "server_process.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -12,8 +13,6 @@
 #include <fstream>
 #include <iterator>
 
-#include <gtest/gtest.h>
-
 extern char** environ;
 
 namespace larkbay::test {
@@ -23,10 +22,19 @@ constexpr std::string_view kReadyMark = "ready at http://";
 
 }  // namespace
 
-ServerProcess::ServerProcess(const std::filesystem::path& downloads, const std::vector<std::string>& extraArgs) {
-  std::vector<std::string> args{LARKBAY_SERVER_BINARY, "--port", "0", "--data", LARKBAY_SERVER_DATA,
-                                "--media", TestMediaDir().string(), "--vendor", (downloads / "no-vendor").string(),
-                                "--downloads", downloads.string()};
+ServerProcess::ServerProcess(const std::filesystem::path& downloads,
+                             const std::vector<std::string>& extraArgs) {
+  std::vector<std::string> args{LARKBAY_SERVER_BINARY,
+                                "--port",
+                                "0",
+                                "--data",
+                                LARKBAY_SERVER_DATA,
+                                "--media",
+                                TestMediaDir().string(),
+                                "--vendor",
+                                (downloads / "no-vendor").string(),
+                                "--downloads",
+                                downloads.string()};
   args.insert(args.end(), extraArgs.begin(), extraArgs.end());
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
@@ -58,7 +66,8 @@ ServerProcess::ServerProcess(const std::filesystem::path& downloads, const std::
     if (n <= 0) break;
     seen.append(buffer, static_cast<size_t>(n));
     const size_t mark = seen.find(kReadyMark);
-    if (mark != std::string::npos && seen.find('/', mark + kReadyMark.size()) != std::string::npos) {
+    if (mark != std::string::npos &&
+        seen.find('/', mark + kReadyMark.size()) != std::string::npos) {
       const size_t start = mark + kReadyMark.size() - std::string_view("http://").size();
       const size_t end = seen.find('/', mark + kReadyMark.size());
       base_ = seen.substr(start, end - start);
@@ -127,7 +136,8 @@ std::string EncodeKey(std::string_view key) {
   std::string out;
   for (const char ch : key) {
     const auto c = static_cast<unsigned char>(ch);
-    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' || c == '.') {
+    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' ||
+        c == '.') {
       out.push_back(ch);
     } else {
       out += '%';

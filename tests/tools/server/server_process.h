@@ -15,7 +15,8 @@ namespace larkbay::test {
 
 class ServerProcess {
  public:
-  ServerProcess(const std::filesystem::path& downloads, const std::vector<std::string>& extraArgs = {});
+  ServerProcess(const std::filesystem::path& downloads,
+                const std::vector<std::string>& extraArgs = {});
   ~ServerProcess();
   ServerProcess(const ServerProcess&) = delete;
   ServerProcess& operator=(const ServerProcess&) = delete;

@@ -1,8 +1,8 @@
 // Song and DJ searches, song addresses and DJ addresses, as the client reads them.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <set>
-
-#include <gtest/gtest.h>
 
 #include "demo_server_fixture.h"
 #include "net/inet_request.h"
@@ -12,10 +12,12 @@ namespace larkbay::test {
 namespace {
 
 constexpr std::string_view kDjSearchScript = "Lark-Bay/Tool/Api/Music/dj/DJ_music_info_API.php";
-constexpr const char* kSongMembers[] = {"SongID", "SongName", "SongArtists", "SongAlbum", "SongTime", "SongMV",
-                                        "media_mid", "SQ", "HQ", "HD", "ST"};
-constexpr const char* kMixMembers[] = {"SongID",       "SongName",    "SongPlayUrl", "SongTime",   "SongFileSize",
-                                       "SongUserName", "SongClassID", "SongImage",   "SongAddDate"};
+constexpr const char* kSongMembers[] = {"SongID",   "SongName", "SongArtists", "SongAlbum",
+                                        "SongTime", "SongMV",   "media_mid",   "SQ",
+                                        "HQ",       "HD",       "ST"};
+constexpr const char* kMixMembers[] = {"SongID",      "SongName",     "SongPlayUrl",
+                                       "SongTime",    "SongFileSize", "SongUserName",
+                                       "SongClassID", "SongImage",    "SongAddDate"};
 
 std::string SongScript(std::string_view site) {
   return "Lark-Bay/Tool/Api/Music/song/" + std::string(site) + "/" + std::string(site) + ".php";
@@ -27,8 +29,8 @@ std::string SongQuery(std::string_view site, std::string_view type, std::string_
          "&page=" + std::to_string(page) + "&br=" + std::string(br) + "&mid=" + std::string(mid);
 }
 
-std::string DjQuery(std::string_view site, std::string_view type, std::string_view sort, std::string_view key,
-                    int page) {
+std::string DjQuery(std::string_view site, std::string_view type, std::string_view sort,
+                    std::string_view key, int page) {
   return "web=" + std::string(site) + "&type=" + std::string(type) + "&Sort=" + std::string(sort) +
          "&key=" + EncodeKey(key) + "&page=" + std::to_string(page);
 }
@@ -48,7 +50,9 @@ bool Mentions(const JsonObject& song, std::string_view key) {
   return false;
 }
 
-int Number(const JsonObject& answer, const char* member) { return std::stoi("0" + answer.GetText(member)); }
+int Number(const JsonObject& answer, const char* member) {
+  return std::stoi("0" + answer.GetText(member));
+}
 
 using SongSearchTest = DemoServerTest;
 using DjSearchTest = DemoServerTest;
@@ -58,8 +62,8 @@ TEST_F(SongSearchTest, KeywordsInEveryScriptFindTheirSongs) {
     const char* site;
     const char* key;
   };
-  const Case cases[] = {{"xy", "雨"},  {"xy", "さくら"}, {"yq", "서울"},
-                        {"xy", "café"}, {"yq", "🌙"},     {"xh", "Björn"}};
+  const Case cases[] = {{"xy", "雨"},   {"xy", "さくら"}, {"yq", "서울"},
+                        {"xy", "café"}, {"yq", "🌙"},      {"xh", "Björn"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.site) + " " + c.key);
     JsonObject answer;
@@ -76,7 +80,8 @@ TEST_F(SongSearchTest, KeywordsInEveryScriptFindTheirSongs) {
       song.GetNames(names, "");
       for (const char* member : kSongMembers) {
         // The one site without a video catalogue leaves SongMV out.
-        const bool expected = std::string_view(member) != "SongMV" || std::string_view(c.site) != "xh";
+        const bool expected =
+            std::string_view(member) != "SongMV" || std::string_view(c.site) != "xh";
         EXPECT_EQ(std::count(names.begin(), names.end(), member), expected ? 1 : 0) << member;
       }
     }
@@ -99,7 +104,8 @@ TEST_F(SongSearchTest, PagesCoverTheWholeResultOnce) {
     EXPECT_EQ(Number(answer, "PageaCount"), pages);
     const int expected = page < pages ? 20 : page == pages ? total - 20 * (pages - 1) : 0;
     ASSERT_EQ(Number(answer, "ListCount"), expected);
-    for (int i = 0; i < expected; ++i) ids.insert(answer.GetItemObject(i, "List").GetText("SongID"));
+    for (int i = 0; i < expected; ++i)
+      ids.insert(answer.GetItemObject(i, "List").GetText("SongID"));
   }
   EXPECT_EQ(static_cast<int>(ids.size()), total);
 }
@@ -114,7 +120,8 @@ TEST_F(SongSearchTest, QualitiesAndVideosVaryAcrossTheCatalogue) {
     if (count == 0) break;
     for (int i = 0; i < count; ++i, ++songs) {
       const JsonObject song = answer.GetItemObject(i, "List");
-      for (const char* quality : {"ST", "HD", "HQ", "SQ"}) offered[quality] += song.GetText(quality) != "0";
+      for (const char* quality : {"ST", "HD", "HQ", "SQ"})
+        offered[quality] += song.GetText(quality) != "0";
       offered["MV"] += !song.GetText("SongMV").empty();
     }
   }
@@ -137,7 +144,8 @@ TEST_F(SongSearchTest, AddressesOfOfferedQualitiesAndVideosAnswer) {
   for (const char* quality : {"ST", "HD", "HQ", "SQ"}) {
     SCOPED_TRACE(quality);
     JsonObject answer;
-    ASSERT_TRUE(answer.Parse(Ask(SongScript("xy"), SongQuery("xy", "Songurl", id, 1, quality, mid))));
+    ASSERT_TRUE(
+        answer.Parse(Ask(SongScript("xy"), SongQuery("xy", "Songurl", id, 1, quality, mid))));
     JsonObject entry;
     ASSERT_TRUE(entry.Parse(answer.GetText("xy_" + id, true)));
     const std::string url = entry.GetText("Songurl");
@@ -145,7 +153,8 @@ TEST_F(SongSearchTest, AddressesOfOfferedQualitiesAndVideosAnswer) {
     EXPECT_EQ(ResolveDownloadUrl(url), url);
   }
   JsonObject mv;
-  ASSERT_TRUE(mv.Parse(Ask(SongScript("xy"), SongQuery("xy", "MVurl", song.GetText("SongMV"), 1, "HQ", mid))));
+  ASSERT_TRUE(mv.Parse(
+      Ask(SongScript("xy"), SongQuery("xy", "MVurl", song.GetText("SongMV"), 1, "HQ", mid))));
   EXPECT_EQ(ResolveDownloadUrl(mv.GetText("MVurl")), mv.GetText("MVurl"));
   EXPECT_TRUE(mv.GetText("MVurl").ends_with(".webm"));
 
@@ -155,7 +164,8 @@ TEST_F(SongSearchTest, AddressesOfOfferedQualitiesAndVideosAnswer) {
   const JsonObject withoutSq = plain.GetItemObject(0, "List");
   ASSERT_EQ(withoutSq.GetText("SQ"), "0");
   JsonObject none;
-  ASSERT_TRUE(none.Parse(Ask(SongScript("xy"), SongQuery("xy", "Songurl", withoutSq.GetText("SongID"), 1, "SQ"))));
+  ASSERT_TRUE(none.Parse(
+      Ask(SongScript("xy"), SongQuery("xy", "Songurl", withoutSq.GetText("SongID"), 1, "SQ"))));
   EXPECT_EQ(none.GetText("xy_" + withoutSq.GetText("SongID") + ".Songurl"), "");
 }
 
@@ -195,7 +205,8 @@ TEST_F(DjSearchTest, AddressAnswerNamesEveryMixAskedFor) {
   const int count = Number(page, "ListCount");
   ASSERT_EQ(count, 20);
   std::string ids = "ids=";
-  for (int i = 0; i < count; ++i) ids += (i ? "," : "") + page.GetItemObject(i, "List").GetText("SongID");
+  for (int i = 0; i < count; ++i)
+    ids += (i ? "," : "") + page.GetItemObject(i, "List").GetText("SongID");
   JsonObject urls;
   ASSERT_TRUE(urls.Parse(Ask("Lark-Bay/Tool/Api/Music/dj/djyl/get_url.php", ids + ",99999")));
   std::vector<std::string> names;
