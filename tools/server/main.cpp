@@ -2,6 +2,7 @@
 #include <httplib.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/socket.h>
 
 #include <cstdio>
 #include <thread>
@@ -43,6 +44,12 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
   httplib::Server server;
+  // A second server on a taken port must fail instead of sharing it (the
+  // library's default would set SO_REUSEPORT).
+  server.set_socket_options([](socket_t socket) {
+    int yes = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   InstallRoutes(server, runtime);
   const std::string& host = runtime.options.host;
   if (runtime.options.port == 0) {

@@ -98,5 +98,16 @@ TEST(GatewayLifecycleTest, LogsEachRequestAndStopsCleanlyOnSigterm) {
   EXPECT_NE(log.find("lark-bay-server stopped"), std::string::npos) << log;
 }
 
+TEST(GatewayLifecycleTest, SecondServerOnATakenPortFails) {
+  TempFolder downloads;
+  ServerProcess first(downloads.Path());
+  ASSERT_TRUE(first.Ready()) << first.Output();
+  const std::string port = first.Base().substr(first.Base().rfind(':') + 1);
+  ServerProcess second(downloads.Path(), {"--port", port});
+  EXPECT_FALSE(second.Ready());
+  EXPECT_EQ(second.Stop(), 1);
+  EXPECT_NE(second.Output().find("cannot listen"), std::string::npos) << second.Output();
+}
+
 }  // namespace
 }  // namespace larkbay::test
