@@ -224,6 +224,28 @@ class StartupTest : public QObject {
     main->close();
   }
 
+  // The program itself, as a user starts it: the start-up runs through and the
+  // main window comes up; this copy is recorded and the data folder made.
+  void realProgramStarts() {
+    const QString binary = qEnvironmentVariable("LARKBAY_APP_BINARY");
+    if (binary.isEmpty()) QSKIP("LARKBAY_APP_BINARY is not set");
+    testing::TempAppData appData;
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LARKBAY_STARTUP_TIMING"), QStringLiteral("1"));
+    program.setProcessEnvironment(env);
+    program.start(binary, {});
+    QVERIFY(program.waitForStarted());
+    QByteArray err;
+    QTRY_VERIFY_WITH_TIMEOUT((err += program.readAllStandardError()).contains("main window shown"),
+                             15000);
+    const QString ini = appData.ReadConfigIni();
+    QVERIFY2(ini.contains(QStringLiteral("Program=%1").arg(program.processId())), qPrintable(ini));
+    QVERIFY(QFileInfo(appData.Path() + QStringLiteral("/Lark-Bay/data")).isDir());
+    program.kill();
+    program.waitForFinished();
+  }
+
   // Closing the start-up window while the steps run ends the process at once
   // with exit code 0, without showing the main window.
   void closingStartupWindowEndsProcess() {

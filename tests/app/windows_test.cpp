@@ -198,6 +198,13 @@ class WindowsTest : public QObject {
       text = combo->currentText();
     }
     QCOMPARE(text, row.text);
+    // Captions fit their controls (nothing cut off at the designed sizes).
+    if (!text.trimmed().isEmpty()) {
+      QVERIFY(QFontMetrics(w->font()).horizontalAdvance(text.trimmed()) <= w->width());
+    }
+    if (auto* check = qobject_cast<QCheckBox*>(w)) {
+      QVERIFY2(check->sizeHint().width() <= w->width(), qPrintable(QString::number(check->sizeHint().width())));
+    }
     QCOMPARE(w->font().pixelSize(), row.fontPixels);
     QCOMPARE(w->font().bold(), row.bold);
     // The designed face is missing here; an installed CJK face stands in.

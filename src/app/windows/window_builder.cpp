@@ -58,8 +58,13 @@ QWidget* MakeWidget(const ControlTemplate& control, QWidget* parent) {
     }
     case ControlKind::GroupBox:
       return new QGroupBox(content, parent);
-    case ControlKind::CheckBox:
-      return new QCheckBox(content, parent);
+    case ControlKind::CheckBox: {
+      auto* box = new QCheckBox(content, parent);
+      // The boxes are narrow (40 pixels for "最新"): keep the caption next to
+      // the mark so it is not cut off.
+      box->setStyleSheet(QStringLiteral("QCheckBox { spacing: 1px; }"));
+      return box;
+    }
     case ControlKind::ComboBox: {
       auto* combo = new QComboBox(parent);
       if (!content.isEmpty()) combo->addItem(content);

@@ -1,0 +1,73 @@
+// Grabs the start-up window (half-way through the start-up) and the main
+// window's three pages into PNG files, to look at the windows as drawn.
+//   xvfb-run -a <build>/tests/app/larkbay_app_screenshots <out-dir>
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "app/program.h"
+#include "app/widgets/tab_control.h"
+
+using namespace larkbay;
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/larkbay-shots");
+  QDir().mkpath(out);
+  const QByteArray appData = (out + QStringLiteral("/appdata")).toLocal8Bit();
+  qputenv("APPDATA", appData);
+
+  ProgramOptions options;
+  options.steps = [out](StartupContext& context) {
+    const char* labels[] = {"主程序->初始化", "服务器->初始化", "更新程序->初始化", "版本更新->初始化",
+                            "引擎环境->初始化", "推荐歌单->初始化", "绘制->主窗口"};
+    std::vector<InitStep> steps;
+    for (int i = 0; i < 7; ++i) {
+      steps.push_back({labels[i], [i, out, &context] {
+                         if (i == 4) {
+                           context.state.appState.SavePath = "/root/Desktop/下载目录/";
+                           // Let the dot timer tick, then grab on the interface thread.
+                           std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+                           QMetaObject::invokeMethod(
+                               qApp,
+                               [out] {
+                                 for (QWidget* w : QApplication::topLevelWidgets()) {
+                                   if (w->objectName() == QStringLiteral("StartupWindow")) {
+                                     w->grab().save(out + QStringLiteral("/startup.png"));
+                                   }
+                                 }
+                               },
+                               Qt::BlockingQueuedConnection);
+                         }
+                         return i != 2;
+                       }});
+    }
+    return steps;
+  };
+  Program* programPtr = nullptr;
+  options.mainWindowShown = [&programPtr, out] {
+    QTimer::singleShot(300, [&programPtr, out] {
+      MainWindow* main = programPtr->Main();
+      auto* tabs = main->findChild<TabControl*>(QStringLiteral("选择夹_功能栏"));
+      for (int page = 0; page < 3; ++page) {
+        tabs->SetCurrentIndex(page);
+        QApplication::processEvents();
+        main->grab().save(out + QStringLiteral("/main-page%1.png").arg(page));
+      }
+      tabs->SetCurrentIndex(0);
+      // The DJ info panel as it shows once a result is selected.
+      main->findChild<QWidget*>(QStringLiteral("分组框_DJ_信息"))->show();
+      QApplication::processEvents();
+      main->grab().save(out + QStringLiteral("/main-page0-info.png"));
+      std::printf("screenshots in %s\n", qPrintable(out));
+      QApplication::quit();
+    });
+  };
+  Program program(std::move(options));
+  programPtr = &program;
+  program.Start();
+  return app.exec();
+}
