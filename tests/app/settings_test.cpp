@@ -3,6 +3,7 @@
 // through the main window's command dispatcher.
 #include <QMenu>
 #include <QTest>
+#include <optional>
 
 #include "app/commands/main_window_commands.h"
 #include "app/settings/settings_menu.h"
@@ -14,14 +15,14 @@ using namespace larkbay;
 
 namespace {
 
-const MenuEntry* AutoPlayItem(const std::vector<MenuEntry>& entries) {
+std::optional<MenuEntry> AutoPlayItem(const std::vector<MenuEntry>& entries) {
   for (const MenuEntry& entry : entries) {
     if (entry.caption == "播放器-设置" && entry.children.size() == 1 &&
         entry.children[0].caption == "自动播放" && entry.children[0].commandId == 1999) {
-      return &entry.children[0];
+      return entry.children[0];
     }
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -49,7 +50,7 @@ class SettingsTest : public QObject {
     ProgramState state;
     MainWindow window;
     SettingsMenu(state, &window);
-    const MenuEntry* item = AutoPlayItem(state.SysMenu.Entries());
+    const std::optional<MenuEntry> item = AutoPlayItem(state.SysMenu.Entries());
     QVERIFY(item);
     QCOMPARE(item->checked, on);
     QCOMPARE(state.appState.AutoPlay, on);
