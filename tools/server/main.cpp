@@ -4,6 +4,8 @@
 #include <signal.h>
 #include <sys/socket.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <thread>
 
@@ -63,9 +65,15 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  std::thread signalWaiter([&server, &stopSignals] {
+  // A signal may come before the accept loop runs, and stop() does nothing
+  // until then: wait for the loop to start (or to have ended) before stopping.
+  std::atomic<bool> listenEnded{false};
+  std::thread signalWaiter([&server, &stopSignals, &listenEnded] {
     int signal = 0;
     sigwait(&stopSignals, &signal);
+    while (!server.is_running() && !listenEnded) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     server.stop();
   });
 
@@ -74,6 +82,7 @@ int main(int argc, char** argv) {
               runtime.options.faults.Names().c_str());
   std::fflush(stdout);
   const bool served = server.listen_after_bind();
+  listenEnded = true;
 
   // Wake the waiter when the server ended on its own; a second signal is harmless.
   pthread_kill(signalWaiter.native_handle(), SIGTERM);
