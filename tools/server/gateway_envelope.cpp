@@ -20,6 +20,35 @@ bool IsUpperHex(std::string_view text) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+bool IsHex(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+// The client writes a backslash of its form text as one raw backslash, so
+// "a\x" reaches us as "a\x" inside the JSON: keep every backslash that starts
+// no JSON escape as the character itself.
+std::string LiteralBackslashes(std::string_view json) {
+  std::string out;
+  out.reserve(json.size() + 8);
+  for (size_t i = 0; i < json.size(); ++i) {
+    if (json[i] != '\\') {
+      out.push_back(json[i]);
+      continue;
+    }
+    const char next = i + 1 < json.size() ? json[i + 1] : '\0';
+    bool escape = std::string_view("\"\\/bfnrt").find(next) != std::string_view::npos;
+    if (next == 'u') {
+      escape = i + 5 < json.size() && IsHex(json[i + 2]) && IsHex(json[i + 3]) &&
+               IsHex(json[i + 4]) && IsHex(json[i + 5]);
+    }
+    if (escape) {
+      out.append(json.substr(i, 2));
+      ++i;
+    } else {
+      out.append("\\\\");
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 GatewayRequest OpenGatewayRequest(std::string_view body, std::int64_t now,
@@ -51,7 +80,10 @@ GatewayRequest OpenGatewayRequest(std::string_view body, std::int64_t now,
     return request;
   }
 
-  const nlohmann::json envelope = nlohmann::json::parse(Base64Decode(base64), nullptr, false);
+  const std::string json = Base64Decode(base64);
+  nlohmann::json envelope = nlohmann::json::parse(json, nullptr, false);
+  if (envelope.is_discarded())
+    envelope = nlohmann::json::parse(LiteralBackslashes(json), nullptr, false);
   if (!envelope.is_object()) return request;
   const auto path = envelope.find("path");
   if (path == envelope.end() || !path->is_string()) return request;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "net/server_request.h"
 #include "services/text/text_helpers.h"
 
 namespace larkbay::server {
@@ -28,6 +29,19 @@ TEST(GatewayEnvelope, OpensWhatTheClientSeals) {
   ASSERT_EQ(bare.status, GatewayStatus::kOk);
   EXPECT_EQ(bare.data, "");
   EXPECT_EQ(bare.check, "0");
+
+  // A backslash of the form text arrives raw; one that starts no JSON escape
+  // is the character itself, the escapes keep their meaning.
+  const GatewayRequest raw = OpenGatewayRequest(
+      SealGatewayRequest(R"({"path":"/x","data":"key=a\x\%5C\"q\u0041","check":"1"})", kNow), kNow,
+      kWindow);
+  ASSERT_EQ(raw.status, GatewayStatus::kOk);
+  EXPECT_EQ(raw.data, "key=a\\x\\%5C\"qA");
+  // And as the client's own envelope carries it.
+  const GatewayRequest client =
+      OpenGatewayRequest(BuildEnvelope("Lark-Bay/x.php", "k=C:\\d\\x\"y", 1, kNow), kNow, kWindow);
+  ASSERT_EQ(client.status, GatewayStatus::kOk);
+  EXPECT_EQ(client.data, "k=C:\\d\\x\"y");
 }
 
 TEST(GatewayEnvelope, RefusesBrokenBodies) {
