@@ -69,6 +69,11 @@ TEST_F(InetTest, FetchesWholeFilesAndHeadersWithCookies) {
   EXPECT_EQ(cookies, "s=1; t=2; u=3");
   EXPECT_NE(headers.find("Content-Length: 1048576\r\n"), std::string::npos);
   EXPECT_EQ(server.Requests().at(1).method, "HEAD");
+
+  // An error status is an answer like any other: its page is the body.
+  server.Route("/gone", Answer::Http("404 Not Found", {}, "error page"));
+  EXPECT_EQ(InetRequest(server.Url("/gone"), 0, {}, {}, nullptr, {}, &headers), "error page");
+  EXPECT_TRUE(headers.starts_with("HTTP/1.1 404 Not Found\r\n")) << headers;
 }
 
 TEST_F(InetTest, ResolveDownloadUrlFollowsOnlyGoodAnswers) {

@@ -160,6 +160,16 @@ TEST_F(GatewayTest, RawAnswerIsReturnedExactly) {
   EXPECT_EQ(server.RequestCount(), 1u);
 }
 
+TEST(Gateway, ErrorStatusIsNotInspected) {
+  LoopbackServer server;
+  const std::string encoded = SwapLetterCase(Base64Encode("server says no"));
+  server.Route("/server_to_get.php", Answer::Http("500 Internal Server Error", {}, encoded));
+  ServerClient client(server.Base());
+  client.SetClockOffset(0);
+  EXPECT_EQ(client.ServerRequest("a.php", "x=1", 1, 0), encoded);
+  EXPECT_EQ(client.ServerRequest("a.php", "x=1", 1, 1), "server says no");
+}
+
 TEST(Gateway, FailedExchangeGivesEmptyText) {
   ServerClient client("http://127.0.0.1:" + std::to_string(LoopbackServer::UnusedPort()));
   EXPECT_EQ(client.ServerRequest("a.php", "x=1", 1, 1), "");
