@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -122,8 +123,12 @@ Bytes Base64Decode(std::string_view text) {
     o[g * 3 + 1] = static_cast<unsigned char>((s[1] << 4) | (s[2] >> 2));
     o[g * 3 + 2] = static_cast<unsigned char>((s[2] << 6) | s[3]);
   }
+  // A last group ended at position k keeps k - 2 of its three bytes (none
+  // below two). A group ended at its first character removes only its own
+  // three: a stray "=" or line feed after whole groups must not cut the byte
+  // before it.
   if (lastEnd > 0) {
-    const size_t drop = std::min<size_t>(5 - lastEnd, out.size());
+    const size_t drop = std::min<size_t>(std::min(5 - lastEnd, 3), out.size());
     out.resize(out.size() - drop);
   }
   return out;

@@ -56,8 +56,8 @@ bool SameNumberText(const std::string& ours, const std::string& engine, double x
   std::from_chars(ours.data(), ours.data() + ours.size(), a);
   std::from_chars(engine.data(), engine.data() + engine.size(), b);
   const std::size_t digitEnd = ours.find('e') == std::string::npos ? ours.size() : ours.find('e');
-  return a == x && b == x && digitEnd > 0 && ours.compare(digitEnd, std::string::npos, engine,
-                                                          digitEnd, std::string::npos) == 0 &&
+  return a == x && b == x && digitEnd > 0 &&
+         ours.compare(digitEnd, std::string::npos, engine, digitEnd, std::string::npos) == 0 &&
          ours.compare(0, digitEnd - 1, engine, 0, digitEnd - 1) == 0 &&
          (ours[digitEnd - 1] - '0') % 2 == 0;
 }
@@ -82,12 +82,43 @@ std::string ShortestText(double x) {
 }
 
 std::vector<double> Samples() {
-  std::vector<double> out = {
-      0.0, -0.0, 1, -1, 1.5, 0.1, 0.2, 0.30000000000000004, 1.0 / 3, 2.0 / 3, 100, 123.456,
-      1e15, 1e16, 1e17, 1.2345678901234567e20, 999999999999999900000.0, 1e21, 1.5e21,
-      0.000001, 0.0000012345, 1e-7, 1.5e-7, 9.999999999999999e-7, 5e-324, 2.2250738585072014e-308,
-      1.7976931348623157e308, 9007199254740992.0, 9007199254740994.0, 18446744073709551616.0,
-      4294967295.0, 4294967296.0, 123456789012345680000.0, 1.7e-6, 0.5, 0.05, 5e-7};
+  std::vector<double> out = {0.0,
+                             -0.0,
+                             1,
+                             -1,
+                             1.5,
+                             0.1,
+                             0.2,
+                             0.30000000000000004,
+                             1.0 / 3,
+                             2.0 / 3,
+                             100,
+                             123.456,
+                             1e15,
+                             1e16,
+                             1e17,
+                             1.2345678901234567e20,
+                             999999999999999900000.0,
+                             1e21,
+                             1.5e21,
+                             0.000001,
+                             0.0000012345,
+                             1e-7,
+                             1.5e-7,
+                             9.999999999999999e-7,
+                             5e-324,
+                             2.2250738585072014e-308,
+                             1.7976931348623157e308,
+                             9007199254740992.0,
+                             9007199254740994.0,
+                             18446744073709551616.0,
+                             4294967295.0,
+                             4294967296.0,
+                             123456789012345680000.0,
+                             1.7e-6,
+                             0.5,
+                             0.05,
+                             5e-7};
   for (int k = -12; k <= 25; ++k) {  // powers of ten around both switches, and neighbours
     const double p = std::pow(10.0, k);
     for (double x : {p, std::nextafter(p, 0.0), std::nextafter(p, HUGE_VAL)}) {

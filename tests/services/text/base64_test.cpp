@@ -55,6 +55,10 @@ TEST(Base64, LenientDecodeOfShortAndPaddedGroups) {
       {"QQ", std::string("A\0\0", 3)},          // no padding: three bytes, last two zero
       {"QUI", std::string("AB\0", 3)},
       {"QUJDQQ==", "ABCA"},
+      {"QUJDQ===", "ABC"},                      // one alphabet character: no byte
+      {"QUJD=", "ABC"},                         // a stray "=" takes no byte of the group before
+      {"QUJD\n", "ABC"},                        // nor does a trailing line feed
+      {"QUI==", std::string("AB\0", 3)},        // only the last group is trimmed
   };
   for (const auto& c : cases) EXPECT_EQ(Base64Decode(c.text), c.bytes) << c.text;
 }
