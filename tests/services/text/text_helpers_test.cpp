@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
 #include "services/text/text_helpers.h"
 
 namespace larkbay {
@@ -109,10 +113,37 @@ TEST(ServerClock, UnixSecondsCountsFromEightOClock) {
   EXPECT_EQ(UnixSeconds(t), "0000000010");
   t.seconds = 8 * 3600 + 12345678901LL;  // more than ten digits: cut to ten
   EXPECT_EQ(UnixSeconds(t), "1234567890");
-  // The local clock read in any zone and the offset to a server clock cancel out.
-  const Utc8Time now = LocalClockNow();
-  EXPECT_TRUE(now.valid);
-  EXPECT_EQ(UnixSeconds(now).size(), 10u);
+}
+
+// The local clock is the machine's wall clock: through UnixSeconds it gives the
+// Unix time only in a UTC+8 zone, and is off by the zone's distance elsewhere.
+TEST(ServerClock, LocalClockIsTheWallClockOfTheZone) {
+  const char* saved = std::getenv("TZ");
+  const std::string savedZone = saved ? saved : "";
+  struct Case {
+    const char* zone;  // POSIX form: the offset is west of UTC
+    long long utcOffset;
+  };
+  for (const Case c : {Case{"CST-8", 8 * 3600}, Case{"UTC0", 0}, Case{"EST+5", -5 * 3600},
+                       Case{"NPT-5:45", 5 * 3600 + 45 * 60}}) {
+    setenv("TZ", c.zone, 1);
+    tzset();
+    const long long before = std::time(nullptr);
+    const Utc8Time now = LocalClockNow();
+    const long long after = std::time(nullptr);
+    EXPECT_TRUE(now.valid);
+    const std::string text = UnixSeconds(now);
+    ASSERT_EQ(text.size(), 10u);
+    const long long seconds = std::stoll(text);
+    EXPECT_GE(seconds, before + c.utcOffset - 8 * 3600) << c.zone;
+    EXPECT_LE(seconds, after + c.utcOffset - 8 * 3600) << c.zone;
+  }
+  if (saved) {
+    setenv("TZ", savedZone.c_str(), 1);
+  } else {
+    unsetenv("TZ");
+  }
+  tzset();
 }
 
 TEST(HeaderValue, FirstLineStartingWithTheNameWins) {
