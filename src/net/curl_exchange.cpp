@@ -85,7 +85,17 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
   auto& transfer = *static_cast<Transfer*>(user);
   const size_t length = size * count;
   std::string& body = transfer.result->body;
-  if (length > transfer.request->maxBodyBytes - body.size()) return 0;  // over the cap: fail
+  const size_t cap = transfer.request->maxBodyBytes;
+  if (length > cap - body.size()) return 0;  // over the cap: fail
+  // Doubling growth would reserve up to twice the cap near its end; the
+  // buffer never needs more than the cap itself. (reserve() on a filled
+  // string doubles too, so the bytes move into a buffer of the exact size.)
+  if (body.size() + length > body.capacity()) {
+    std::string grown;
+    grown.reserve(std::min(cap, std::max(body.size() + length, 2 * body.capacity())));
+    grown.append(body);
+    body.swap(grown);
+  }
   body.append(data, length);
   transfer.lastActivity = Clock::now();
   return length;

@@ -300,7 +300,7 @@ TEST_F(HttpEngineTest, TimeoutInSecondsBoundsTheWait) {
 
 TEST(CurlExchange, HeldBodyIsCapped) {
   LoopbackServer server;
-  server.Route("/endless", Answer::Chunked("200 OK", {}, std::vector<std::string>(64, std::string(4096, 'z'))));
+  server.Route("/endless", Answer::Chunked("200 OK", {}, std::vector<std::string>(64, std::string(3000, 'z'))));
   net_detail::ExchangeRequest request;
   request.url = server.Url("/endless");
   request.verb = "GET";
@@ -308,6 +308,14 @@ TEST(CurlExchange, HeldBodyIsCapped) {
   const auto result = net_detail::RunExchange(request);
   EXPECT_EQ(result.stage, net_detail::ExchangeStage::Body);
   EXPECT_LE(result.body.size(), 10000u);
+  EXPECT_LE(result.body.capacity(), 10000u);  // held memory, not just held bytes
+
+  // A body of exactly the cap is a whole body.
+  server.Route("/full", Answer::Chunked("200 OK", {}, {std::string(6000, 'a'), std::string(4000, 'b')}));
+  request.url = server.Url("/full");
+  const auto full = net_detail::RunExchange(request);
+  EXPECT_EQ(full.stage, net_detail::ExchangeStage::Done);
+  EXPECT_EQ(full.body.size(), 10000u);
 }
 
 }  // namespace
