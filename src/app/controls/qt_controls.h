@@ -11,7 +11,7 @@
 #include <string>
 #include <utility>
 
-#include "app/controls/control_interface.h"
+#include "platform/control_interface.h"
 
 class QWidget;
 

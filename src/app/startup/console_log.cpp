@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-#include "app/controls/control_interface.h"
+#include "platform/control_interface.h"
 
 namespace larkbay {
 

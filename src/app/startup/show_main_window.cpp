@@ -1,7 +1,7 @@
 #include "app/startup/show_main_window.h"
 
-#include "app/controls/control_interface.h"
 #include "app/state/app_state.h"
+#include "platform/control_interface.h"
 
 namespace larkbay {
 

@@ -1,8 +1,8 @@
 #include "app/startup/single_instance_step.h"
 
-#include "app/controls/control_interface.h"
 #include "app/startup/init_sequence.h"
 #include "app/state/app_state.h"
+#include "platform/control_interface.h"
 
 namespace larkbay {
 

@@ -1,9 +1,9 @@
 #include "app/startup/startup_flow.h"
 
-#include "app/controls/control_interface.h"
 #include "app/startup/console_log.h"
 #include "app/startup/show_main_window.h"
 #include "app/state/app_state.h"
+#include "platform/control_interface.h"
 
 namespace larkbay {
 

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "app/controls/control_interface.h"
+#include "platform/control_interface.h"
 
 class QTreeWidget;
 class QWidget;

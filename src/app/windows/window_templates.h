@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "app/controls/control_interface.h"
+#include "platform/control_interface.h"
 
 namespace larkbay {
 

@@ -8,6 +8,10 @@
 //
 // A name that is not a live control makes the call do nothing and give its
 // empty value (false, "", 0, -1 for indices).
+//
+// The header is free of the widget toolkit on purpose: the GUI-free core
+// (search and download logic) includes it. The Qt Widgets implementation is
+// QtControls in app/controls/qt_controls.h.
 
 #include <cstdint>
 #include <functional>
