@@ -47,6 +47,7 @@ std::shared_ptr<SeenBox> AnswerNextMessageBox(QMessageBox::StandardButton button
     seen->text = box->text();
     seen->icon = box->icon();
     seen->buttons = box->standardButtons();
+    for (QAbstractButton* b : box->buttons()) seen->buttonCaptions << b->text();
     poll->stop();
     poll->deleteLater();
     if (QAbstractButton* target = box->button(button)) target->click();

@@ -1,5 +1,6 @@
-// Grabs the start-up window (half-way through the start-up) and the main
-// window's three pages into PNG files, to look at the windows as drawn.
+// Grabs the start-up window (half-way through the start-up), the main
+// window's three pages, the site chooser and the second-copy question into
+// PNG files, to look at the windows as drawn.
 //   xvfb-run -a <build>/tests/app/larkbay_app_screenshots <out-dir>
 #include <QApplication>
 #include <QDir>
@@ -62,6 +63,32 @@ int main(int argc, char** argv) {
       main->findChild<QWidget*>(QStringLiteral("分组框_DJ_信息"))->show();
       QApplication::processEvents();
       main->grab().save(out + QStringLiteral("/main-page0-info.png"));
+      main->findChild<QWidget*>(QStringLiteral("分组框_DJ_信息"))->hide();
+
+      // The site chooser with a small site table in its HTML view.
+      QtControls& controls = programPtr->Controls();
+      controls.LoadWindow("SiteWindow", false);
+      controls.ShowHtml("超文本浏览框",
+                        "<html><body><table border=1 cellspacing=0 cellpadding=4>"
+                        "<tr><th>编号</th><th>站点</th></tr>"
+                        "<tr><td>1</td><td><a href=\"data/1\">DJ娱乐网</a></td></tr>"
+                        "<tr><td>2</td><td><a href=\"data/2\">清风DJ音乐网</a></td></tr>"
+                        "</table></body></html>");
+      QApplication::processEvents();
+      if (QWidget* site = controls.FindWidget("SiteWindow")) {
+        site->grab().save(out + QStringLiteral("/site.png"));
+        site->close();
+      }
+
+      // The question a second copy asks, grabbed while it is open.
+      QTimer::singleShot(200, [out] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+          box->grab().save(out + QStringLiteral("/second-copy-prompt.png"));
+          box->close();
+        }
+      });
+      controls.MessageBox("", "lark-bay\r\n是否启动？点击[确定]将继续启动",
+                          "重复运行！！！", msgbox::kOkCancel | msgbox::kIconQuestion);
       std::printf("screenshots in %s\n", qPrintable(out));
       QApplication::quit();
     });

@@ -7,12 +7,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <memory>
 #include <thread>
 
 #include "app/controls/qt_controls.h"
@@ -21,6 +24,8 @@
 #include "app/startup/init_sequence.h"
 #include "app/startup/init_steps.h"
 #include "app/startup/single_instance_step.h"
+#include "app/startup/startup_flow.h"
+#include "app/windows/main_window.h"
 #include "app/windows/startup_window.h"
 #include "app_test_support.h"
 #include "platform/processes.h"
@@ -117,6 +122,43 @@ class StartupTest : public QObject {
     }
     std::erase(console, '.');  // dots the timer added after the last line
     QCOMPARE(QString::fromStdString(console), QString::fromStdString(expected));
+  }
+
+  // One console line from a worker: the busy dots go (wherever they stand),
+  // the text is appended, the caret ends after it so the box shows the newest
+  // line, and the caller waits 200 ms.
+  void consoleLogLine() {
+    QtControls controls;
+    auto window = std::make_unique<StartupWindow>();
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    controls.RegisterWindow(window.get());
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    std::string before;
+    for (int i = 0; i < 12; ++i) before += "服务器->初始化\t√\r\n.";
+    before += "推荐歌单->初始化...";
+    controls.SetText(kConsoleName, before);
+    std::atomic<qint64> elapsed{-1};
+    std::thread worker([&] {
+      QElapsedTimer clock;
+      clock.start();
+      ConsoleLog(controls, "\t×\r\n");
+      elapsed = clock.elapsed();
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(elapsed.load() >= 0, 5000);
+    worker.join();
+    QVERIFY2(elapsed.load() >= 200, qPrintable(QString::number(elapsed.load())));
+    std::string expected = before;
+    std::erase(expected, '.');
+    expected += "\t×\r\n";
+    QCOMPARE(QString::fromStdString(controls.GetText(kConsoleName)),
+             QString::fromStdString(expected));
+    auto* console = window->findChild<QPlainTextEdit*>(QString::fromUtf8(kConsoleName));
+    QCOMPARE(console->textCursor().position(), console->document()->characterCount() - 1);
+    QApplication::processEvents();
+    // More lines than the box shows: it has scrolled down to the caret.
+    QVERIFY(console->verticalScrollBar()->value() > 0);
+    QVERIFY(console->viewport()->rect().contains(console->cursorRect()));
   }
 
   // The program's own table: the labels in order, and drawing the main window
@@ -224,6 +266,24 @@ class StartupTest : public QObject {
     main->close();
   }
 
+  // Closing the main window shuts the embedded browser down, once.
+  void closingMainWindowShutsBrowserDown() {
+    QtControls controls;
+    ProgramState state;
+    int shutDowns = 0;
+    StartupHooks hooks;
+    hooks.shutDownBrowser = [&shutDowns] { ++shutDowns; };
+    StartupFlow flow(controls, state, {}, std::move(hooks));
+    flow.Bind();
+    auto main = std::make_unique<MainWindow>();
+    main->setAttribute(Qt::WA_DeleteOnClose, false);
+    controls.RegisterWindow(main.get());
+    main->show();
+    QCOMPARE(shutDowns, 0);
+    main->close();
+    QCOMPARE(shutDowns, 1);
+  }
+
   // The program itself, as a user starts it: the start-up runs through and the
   // main window comes up; this copy is recorded and the data folder made.
   void realProgramStarts() {
@@ -309,6 +369,10 @@ class StartupTest : public QObject {
     QCOMPARE(seen->text, exeName + QStringLiteral("\n是否启动？点击[确定]将继续启动"));
     QCOMPARE(seen->icon, QMessageBox::Question);
     QCOMPARE(seen->buttons, QMessageBox::Ok | QMessageBox::Cancel);
+    // The text names the button the user must press.
+    QVERIFY2(seen->buttonCaptions.contains(QStringLiteral("确定")) &&
+                 seen->buttonCaptions.contains(QStringLiteral("取消")),
+             qPrintable(seen->buttonCaptions.join(u'|')));
     const QString ini = appData.ReadConfigIni();
     if (ok) {
       QTRY_COMPARE(older.state(), QProcess::NotRunning);

@@ -450,6 +450,16 @@ int QtControls::MessageBox(std::string_view owner, std::string_view text, std::s
         box.setEscapeButton(QMessageBox::Ok);
         break;
     }
+    // The program's texts name the buttons by these captions ("点击[确定]…").
+    const std::pair<QMessageBox::StandardButton, QString> captions[] = {
+        {QMessageBox::Ok, QStringLiteral("确定")},
+        {QMessageBox::Cancel, QStringLiteral("取消")},
+        {QMessageBox::Yes, QStringLiteral("是")},
+        {QMessageBox::No, QStringLiteral("否")},
+    };
+    for (const auto& [which, caption] : captions) {
+      if (QAbstractButton* button = box.button(which)) button->setText(caption);
+    }
     bool timedOut = false;
     if (timeoutMs > 0) {
       QTimer::singleShot(timeoutMs, &box, [&box, &timedOut] {
