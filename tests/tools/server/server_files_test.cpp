@@ -99,6 +99,27 @@ TEST_F(FilesTest, OwnPlayerAssetsAreServed) {
   }
 }
 
+// The two npm scripts come from the vendor folder, at the paths the player
+// page templates load them from.
+TEST(PlayerAssetsTest, VendorScriptsAnswerAtTheTemplatePaths) {
+  TempFolder downloads;
+  TempFolder vendor;
+  const char* scripts[] = {"soundmanager2/script/soundmanager2.js", "newbox/js/html5media.min.js"};
+  for (const char* script : scripts) {
+    std::filesystem::create_directories((vendor.Path() / "www" / script).parent_path());
+    WriteFile(vendor.Path() / "www" / script, std::string("/* ") + script + " */");
+  }
+  ServerProcess server(downloads.Path(), {"--vendor", vendor.Path().string()});
+  ASSERT_TRUE(server.Ready()) << server.Output();
+  for (const char* script : scripts) {
+    SCOPED_TRACE(script);
+    const Fetched asset = Get(server.Base() + "/" + script);
+    EXPECT_TRUE(asset.status.starts_with("200")) << asset.status;
+    EXPECT_TRUE(HeaderValue(asset.headers, "Content-Type").starts_with("application/javascript"));
+    EXPECT_EQ(asset.body, std::string("/* ") + script + " */");
+  }
+}
+
 TEST_F(FilesTest, PathsCannotLeaveTheirFolder) {
   for (const char* path : {"/media/%2e%2e/catalogue/songs.tsv", "/media/..%2fcatalogue%2fsongs.tsv",
                            "/download/%2e%2e%2fcatalogue%2fcatalogue.json",
