@@ -263,6 +263,23 @@ class StartupTest : public QObject {
     // First activation builds the settings menu.
     QTRY_VERIFY(shown);
     QCOMPARE(program.State().SysMenu.Entries().size(), std::size_t{1});
+    // A click on the DJ site box opens a new site chooser each time; closing
+    // it destroys it.
+    QVERIFY(QTest::qWaitForWindowExposed(main));
+    auto* siteBox = main->findChild<QWidget*>(QStringLiteral("DJ_组合框_搜索站点"));
+    const QPoint onSiteBox = siteBox->mapTo(main, siteBox->rect().center());
+    for (int round = 0; round < 2; ++round) {
+      QString title;
+      QTimer::singleShot(0, [&title] {
+        if (QWidget* site = QApplication::activeModalWidget()) {
+          if (site->objectName() == QStringLiteral("SiteWindow")) title = site->windowTitle();
+          site->close();
+        }
+      });
+      QTest::mouseClick(main->windowHandle(), Qt::LeftButton, {}, onSiteBox);
+      QCOMPARE(title, QStringLiteral("选择站点"));
+      QTRY_VERIFY(!program.Controls().Exists("SiteWindow"));
+    }
     main->close();
   }
 
