@@ -87,8 +87,8 @@ int main(int argc, char** argv) {
           box->close();
         }
       });
-      controls.MessageBox("", "lark-bay\r\n是否启动？点击[确定]将继续启动",
-                          "重复运行！！！", msgbox::kOkCancel | msgbox::kIconQuestion);
+      controls.MessageBox("", "lark-bay\r\n是否启动？点击[确定]将继续启动", "重复运行！！！",
+                          msgbox::kOkCancel | msgbox::kIconQuestion);
       std::printf("screenshots in %s\n", qPrintable(out));
       QApplication::quit();
     });
