@@ -4,6 +4,7 @@
 #include "demo_server_fixture.h"
 #include "net/http_request_engine.h"
 #include "net/inet_request.h"
+#include "services/json/json_object.h"
 #include "services/text/text_helpers.h"
 
 namespace larkbay::test {
@@ -78,6 +79,23 @@ TEST_F(FilesTest, TinyFilesStayUnderTenKilobytes) {
     EXPECT_LT(entry.file_size(), 10240u) << entry.path();
   }
   EXPECT_GE(tiny, 4);
+
+  // The catalogue leads to them: a song and a mix whose addresses answer with
+  // fewer than 10,240 bytes.
+  JsonObject song;
+  ASSERT_TRUE(song.Parse(Ask("Lark-Bay/Tool/Api/Music/song/xy/xy.php",
+                             "web=xy&type=Songurl&key=100066&page=1&br=ST&mid=")));
+  JsonObject mix;
+  ASSERT_TRUE(mix.Parse(Ask("Lark-Bay/Tool/Api/Music/dj/djyl/get_url.php", "ids=12")));
+  for (const std::string& url : {song.GetText("xy_100066.Songurl"), mix.GetText("djyl_12.ST")}) {
+    SCOPED_TRACE(url);
+    std::string headers;
+    InetRequest(url, 2, {}, {}, nullptr, {}, &headers);
+    const std::string length = HeaderValue(headers, "Content-Length");
+    ASSERT_FALSE(length.empty()) << headers;
+    EXPECT_GT(std::stoi(length), 0);
+    EXPECT_LT(std::stoi(length), 10240);
+  }
 }
 
 TEST_F(FilesTest, RedirectHopLeadsToTheDownload) {
