@@ -229,6 +229,9 @@ bool CharsetToText(std::string_view bytes, std::string_view charset, std::string
     out.clear();
     return false;
   }
+  // iconv's own UTF-8 reader (reached through names such as "utf-8//") lets
+  // sequences past U+10FFFF through; the program's text never holds them.
+  out = SanitizeUtf8(out);
   return true;
 }
 

@@ -51,7 +51,13 @@ TEST(Encoding, BadInputBecomesReplacementCharacters) {
       {"\xF4\x90\x80\x80", fffd + fffd + fffd + fffd},  // beyond U+10FFFF
       {fffd, fffd},
   };
-  for (const auto& c : cases) EXPECT_EQ(Utf8ToText(c.in), c.out);
+  for (const auto& c : cases) {
+    EXPECT_EQ(Utf8ToText(c.in), c.out);
+    // The same bytes declared under a UTF-8 name only iconv knows.
+    std::string out;
+    ASSERT_TRUE(CharsetToText(c.in, "ISO-10646/UTF8/", out));
+    EXPECT_EQ(out, c.out);
+  }
   EXPECT_EQ(Utf16ToText(std::string("\x00\xD8", 2)), fffd);        // lone high surrogate
   EXPECT_EQ(Utf16ToText(std::string("\x00\xDC" "A\0", 4)), fffd + "A");
   EXPECT_EQ(Utf16ToText(std::string("A\0B", 3)), "A");            // odd trailing byte
