@@ -4,6 +4,7 @@
 #include <pcre2.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 
 namespace larkbay {
@@ -51,6 +52,50 @@ size_t NextCharacter(std::string_view text, size_t offset) {
   return next;
 }
 
+// Length of the valid UTF-8 sequence at `at`; 0 when the bytes there are not
+// one (a stray or cut byte, an overlong form, a surrogate, beyond U+10FFFF).
+size_t ValidSequence(std::string_view text, size_t at) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  if (lead < 0x80) return 1;
+  size_t length;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+  } else {
+    return 0;
+  }
+  if (text.size() - at < length) return 0;
+  char32_t cp = lead & (0x7Fu >> length);
+  for (size_t k = 1; k < length; ++k) {
+    const auto b = static_cast<unsigned char>(text[at + k]);
+    if ((b & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (b & 0x3Fu);
+  }
+  static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < kSmallest[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return length;
+}
+
+// End of the valid stretch that starts at `from`.
+size_t ValidEnd(std::string_view text, size_t from) {
+  while (from < text.size()) {
+    const size_t length = ValidSequence(text, from);
+    if (length == 0) break;
+    from += length;
+  }
+  return from;
+}
+
+// The first position at or after `from` where a valid character starts, or
+// the end.
+size_t NextValid(std::string_view text, size_t from) {
+  while (from < text.size() && ValidSequence(text, from) == 0) ++from;
+  return from;
+}
+
 }  // namespace
 
 bool RegexObject::Execute(std::string_view pattern, std::string_view subject, bool caseSensitive,
@@ -73,8 +118,8 @@ bool RegexObject::Execute(std::string_view pattern, std::string_view subject, bo
   pcre2_set_depth_limit(matchContext.get(), kDepthLimit);
   pcre2_set_heap_limit(matchContext.get(), kHeapLimitKiB);
 
-  uint32_t options = PCRE2_UTF | PCRE2_MATCH_INVALID_UTF | PCRE2_ALT_BSUX |
-                     PCRE2_ALLOW_EMPTY_CLASS | PCRE2_DOLLAR_ENDONLY | PCRE2_NEVER_BACKSLASH_C;
+  uint32_t options = PCRE2_UTF | PCRE2_USE_OFFSET_LIMIT | PCRE2_ALT_BSUX | PCRE2_ALLOW_EMPTY_CLASS |
+                     PCRE2_DOLLAR_ENDONLY | PCRE2_NEVER_BACKSLASH_C;
   if (!caseSensitive) options |= PCRE2_CASELESS;
   if (multiline) options |= PCRE2_MULTILINE;
 
@@ -92,36 +137,72 @@ bool RegexObject::Execute(std::string_view pattern, std::string_view subject, bo
   pcre2_pattern_info(code.get(), PCRE2_INFO_CAPTURECOUNT, &captureCount);
   groupCount_ = captureCount;
 
-  const auto* text = reinterpret_cast<PCRE2_SPTR>(subject_.data());
-  const size_t length = subject_.size();
-  size_t offset = 0;
-  while (offset <= length) {
-    const int rc =
-        pcre2_match(code.get(), text, length, offset, 0, matchData.get(), matchContext.get());
-    if (rc == PCRE2_ERROR_NOMATCH) break;
-    if (rc < 0) {
+  // The subject is searched one valid UTF-8 stretch at a time: an invalid
+  // byte is no character and no match crosses it. (PCRE2's own mode for
+  // invalid text checks the rest of the subject again at every call, which
+  // made a global search quadratic.) Within a stretch, start positions are
+  // tried a slice at a time: the backtracking limits hold for one start
+  // position only, so the time of the whole search is looked at in between.
+  const std::string_view text = subject_;
+  const size_t length = text.size();
+  const auto deadline = std::chrono::steady_clock::now() + kTimeLimit;
+  size_t begin = 0;  // the stretch is [begin, end)
+  size_t end = ValidEnd(text, 0);
+  size_t offset = 0;  // within the stretch
+  for (;;) {
+    const std::string_view stretch = text.substr(begin, end - begin);
+    const bool lastSlice = stretch.size() - offset <= kSliceBytes;
+    const size_t sliceLimit = lastSlice ? PCRE2_UNSET : offset + kSliceBytes;
+    pcre2_set_offset_limit(matchContext.get(), sliceLimit);
+    const uint32_t flags =
+        PCRE2_NO_UTF_CHECK | (begin > 0 ? PCRE2_NOTBOL : 0u) | (end < length ? PCRE2_NOTEOL : 0u);
+    const int rc = pcre2_match(code.get(), reinterpret_cast<PCRE2_SPTR>(stretch.data()),
+                               stretch.size(), offset, flags, matchData.get(), matchContext.get());
+    if ((rc < 0 && rc != PCRE2_ERROR_NOMATCH) || std::chrono::steady_clock::now() > deadline) {
       // Limits reached (or an internal error): the search did not complete.
       groups_.clear();
       matchCount_ = 0;
       return false;
     }
-    const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData.get());
-    for (size_t g = 1; g <= groupCount_; ++g) {
-      const bool set = g < static_cast<size_t>(rc) && ovector[2 * g] != PCRE2_UNSET;
-      groups_.push_back(set ? Span{ovector[2 * g], ovector[2 * g + 1]}
-                            : Span{std::string_view::npos, std::string_view::npos});
-    }
-    ++matchCount_;
-    if (!global) break;
-    // As a script engine's global search: go on after the match, one
-    // character further when it was empty.
-    const size_t matchEnd = ovector[1];
-    if (matchEnd > ovector[0] && matchEnd > offset) {
-      offset = matchEnd;
+    bool nextStretch = false;
+    if (rc == PCRE2_ERROR_NOMATCH) {
+      if (!lastSlice) {
+        offset = sliceLimit + 1;
+        while (offset < stretch.size() &&
+               (static_cast<unsigned char>(stretch[offset]) & 0xC0) == 0x80) {
+          ++offset;
+        }
+        continue;
+      }
+      nextStretch = true;
     } else {
-      const size_t from = std::max(offset, matchEnd);
-      if (from >= length) break;
-      offset = NextCharacter(subject_, from);
+      const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData.get());
+      for (size_t g = 1; g <= groupCount_; ++g) {
+        const bool set = g < static_cast<size_t>(rc) && ovector[2 * g] != PCRE2_UNSET;
+        groups_.push_back(set ? Span{begin + ovector[2 * g], begin + ovector[2 * g + 1]}
+                              : Span{std::string_view::npos, std::string_view::npos});
+      }
+      ++matchCount_;
+      if (!global) break;
+      // As a script engine's global search: go on after the match, one
+      // character further when it was empty.
+      const size_t matchEnd = ovector[1];
+      if (matchEnd > ovector[0] && matchEnd > offset) {
+        offset = matchEnd;
+      } else {
+        const size_t from = std::max(offset, matchEnd);
+        if (from >= stretch.size()) {
+          nextStretch = true;
+        } else {
+          offset = NextCharacter(stretch, from);
+        }
+      }
+    }
+    if (nextStretch) {
+      if (end >= length) break;
+      begin = NextValid(text, end);
+      end = ValidEnd(text, begin);
+      offset = 0;
     }
   }
   return true;

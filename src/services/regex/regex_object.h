@@ -8,11 +8,12 @@
 // (\n, \r, \r\n); without it $ matches only at the very end; \uHHHH escapes;
 // [^] matches any character.
 //
-// Bounded work: a search that runs into the backtracking limits (a
-// pathological pattern) is not a search that ran: Execute gives false and
-// keeps no match. Invalid UTF-8 in the subject never matches a pattern
+// Bounded work: a search that runs into the backtracking limits or the time
+// limit (a pathological pattern) is not a search that ran: Execute gives
+// false and keeps no match. Invalid UTF-8 in the subject never matches a pattern
 // character and never crashes the search.
 
+#include <chrono>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -42,6 +43,11 @@ class RegexObject {
   // its backtracking memory is capped at 64 MiB as well).
   static constexpr unsigned kMatchLimit = 1'000'000;
   static constexpr unsigned kDepthLimit = 1'000'000;
+  // The limits above restart at every start position; the whole search, over
+  // all of them, may take this long. Start positions are tried this many
+  // bytes at a time between two looks at the clock.
+  static constexpr std::chrono::milliseconds kTimeLimit{500};
+  static constexpr std::size_t kSliceBytes = 16;
 
  private:
   struct Span {

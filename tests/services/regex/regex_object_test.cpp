@@ -111,11 +111,18 @@ TEST(RegexObject, PatternsThatDoNotCompile) {
   }
 }
 
+std::string Repeated(const std::string& piece, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += piece;
+  return out;
+}
+
 TEST(RegexObject, PathologicalBacktrackingStopsAtTheLimit) {
   struct Case {
     const char* pattern;
     std::string subject;
     bool ran;  // false: stopped at the backtracking limit
+    int matches = 0;
   } cases[] = {
       {"(a+)+$", std::string(40, 'a') + "!", false},
       {"(a|aa)+$", std::string(5000, 'a') + "!", false},
@@ -123,6 +130,13 @@ TEST(RegexObject, PathologicalBacktrackingStopsAtTheLimit) {
       {"^(([a-z])+.)+[A-Z]([a-z])+$", std::string(40, 'a') + "!", false},
       // Seen through before any backtracking: no "b" in the subject.
       {"(a+)+b", std::string(40, 'a'), true},
+      // Below the limit at every start position, but thousands of them.
+      {"(x+x+)+y", Repeated(std::string(17, 'x') + "-", 3000) + "y", false},
+      // A global search with a match at every character of a long text.
+      // (An empty match at every character and at the end of each valid
+      // stretch.)
+      {"x*", Repeated("\xe5\xa5\xbd", 100000), true, 100001},
+      {"x*", Repeated("\xe5\xa5\xbd", 100000) + "\xff", true, 100002},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.pattern);
@@ -131,7 +145,7 @@ TEST(RegexObject, PathologicalBacktrackingStopsAtTheLimit) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(regex.Execute(c.pattern, c.subject), c.ran);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-    EXPECT_EQ(regex.MatchCount(), 0);
+    EXPECT_EQ(regex.MatchCount(), c.matches);
     EXPECT_EQ(regex.GetSubMatch(1, 1), "");
   }
 }
