@@ -2,7 +2,8 @@
 # every target of the project links it.
 add_library(larkbay_config INTERFACE)
 target_compile_features(larkbay_config INTERFACE cxx_std_20)
-target_compile_options(larkbay_config INTERFACE -Wall -Wextra -Wpedantic -Wshadow=local)
+target_compile_options(larkbay_config INTERFACE -Wall -Wextra -Wpedantic
+  $<IF:$<CXX_COMPILER_ID:Clang>,-Wshadow,-Wshadow=local>)
 if(LARKBAY_WERROR)
   target_compile_options(larkbay_config INTERFACE -Werror)
 endif()
