@@ -145,7 +145,7 @@ bool RegexObject::Execute(std::string_view pattern, std::string_view subject, bo
   // position only, so the time of the whole search is looked at in between.
   const std::string_view text = subject_;
   const size_t length = text.size();
-  const auto deadline = std::chrono::steady_clock::now() + kTimeLimit;
+  const auto deadline = std::chrono::steady_clock::now() + timeLimit_;
   size_t begin = 0;  // the stretch is [begin, end)
   size_t end = ValidEnd(text, 0);
   size_t offset = 0;  // within the stretch

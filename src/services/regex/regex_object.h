@@ -49,6 +49,9 @@ class RegexObject {
   static constexpr std::chrono::milliseconds kTimeLimit{500};
   static constexpr std::size_t kSliceBytes = 16;
 
+  // The time limit of later searches (kTimeLimit unless set).
+  void SetTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
+
  private:
   struct Span {
     std::size_t begin;  // std::string_view::npos: the group took no part
@@ -60,6 +63,7 @@ class RegexObject {
   std::size_t groupCount_ = 0;
   std::size_t matchCount_ = 0;
   std::string subject_;
+  std::chrono::milliseconds timeLimit_ = kTimeLimit;
 };
 
 }  // namespace larkbay
