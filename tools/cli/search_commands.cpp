@@ -71,43 +71,6 @@ bool ParsePage(const Arguments& a, int& page) {
   return page >= 1;
 }
 
-// A keyword inside a query: UTF-8 bytes, all but - . 0-9 A-Z a-z as %XX.
-std::string EncodeKey(std::string_view key) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char ch : key) {
-    const auto c = static_cast<unsigned char>(ch);
-    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' ||
-        c == '.') {
-      out.push_back(ch);
-    } else {
-      out += '%';
-      out += kDigits[c >> 4];
-      out += kDigits[c & 15];
-    }
-  }
-  return out;
-}
-
-std::string PercentDecodeBytes(std::string_view text) {
-  auto hex = [](char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-  };
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
-      out.push_back(static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2])));
-      i += 2;
-    } else {
-      out.push_back(text[i]);
-    }
-  }
-  return out;
-}
-
 int NoAnswer(std::string_view what) {
   return UsageError(std::string("no usable answer to ") + std::string(what) + " from " +
                     ApiBaseUrl());
@@ -118,7 +81,7 @@ bool FetchConfig(JsonObject& config) {
   const std::string raw =
       ServerRequest(kConfigScript, "file_name=program_Config.json&file_Up_Time=", 1, 0);
   if (raw.size() <= 50) return false;
-  const std::string text = PercentDecodeBytes(Base64Decode(SwapLetterCase(raw)));
+  const std::string text = PercentDecode(Base64Decode(SwapLetterCase(raw)));
   return text.size() > 10 && config.Parse(std::string_view(text).substr(10));
 }
 
@@ -150,7 +113,7 @@ int SearchSong(const Arguments& a) {
   if (!ParsePage(a, page)) return UsageError("--page takes a number from 1");
   std::string site;
   if (!Choose(a, "--site", "Song.Song_Search_Web", site)) return NoAnswer("the configuration");
-  const std::string query = "web=" + site + "&type=Search&key=" + EncodeKey(a.positional[0]) +
+  const std::string query = "web=" + site + "&type=Search&key=" + PercentEncode(a.positional[0]) +
                             "&page=" + std::to_string(page) + "&br=ST&mid=";
   JsonObject answer;
   if (!answer.Parse(ServerRequest(SongScript(site), query, 1, 1)))
@@ -193,7 +156,7 @@ int SearchDj(const Arguments& a) {
     return NoAnswer("the configuration");
   }
   const std::string query = "web=" + site + "&type=" + type + "&Sort=" + sort +
-                            "&key=" + EncodeKey(a.positional[0]) + "&page=" + std::to_string(page);
+                            "&key=" + PercentEncode(a.positional[0]) + "&page=" + std::to_string(page);
   JsonObject answer;
   if (!answer.Parse(ServerRequest(kDjSearchScript, query, 1, 1))) return NoAnswer("the DJ search");
   const int count = answer.GetCount("List");
@@ -254,7 +217,7 @@ int ResolveSong(const Arguments& a, bool video) {
   const std::string& key = a.positional[0];
   const std::string quality = video ? "HQ" : a.positional[1];
   const std::string query = "web=" + site + "&type=" + (video ? "MVurl" : "Songurl") +
-                            "&key=" + EncodeKey(key) + "&page=1&br=" + quality +
+                            "&key=" + PercentEncode(key) + "&page=1&br=" + quality +
                             "&mid=" + Option(a, "--mid");
   JsonObject answer;
   if (!answer.Parse(ServerRequest(SongScript(site), query, 1, 1)))

@@ -53,6 +53,13 @@ Utc8Time LocalClockNow();
 // digits and cut to ten characters.
 std::string UnixSeconds(Utc8Time time);
 
+// --- percent encoding --------------------------------------------------------
+// "%XX" (either letter case) becomes the byte; a "%" without two hexadecimal
+// digits, and "+", stay as they are.
+Bytes PercentDecode(std::string_view text);
+// Every byte but A-Z a-z 0-9 - _ . ~ as "%XX" with upper-case digits.
+std::string PercentEncode(std::string_view bytes);
+
 // --- header blocks and text splitting ---------------------------------------
 std::string HeaderValue(std::string_view headers, std::string_view name);
 // start 0: before the first separator; start -1: before the last one.

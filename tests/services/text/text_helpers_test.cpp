@@ -185,3 +185,32 @@ TEST(TextSplit, TextBeforeAndBetween) {
 
 }  // namespace
 }  // namespace larkbay
+
+namespace larkbay {
+namespace {
+
+TEST(PercentEncoding, EncodesAllButUnreservedAndDecodesLeniently) {
+  EXPECT_EQ(PercentEncode("aZ09-_.~"), "aZ09-_.~");
+  EXPECT_EQ(PercentEncode("a b&=+/"), "a%20b%26%3D%2B%2F");
+  EXPECT_EQ(PercentEncode("\xE4\xB8\xAD"), "%E4%B8%AD");
+  EXPECT_EQ(PercentEncode(std::string("\0", 1)), "%00");
+  struct Case {
+    const char* text;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {"%41", "A"},          {"%4a%4A", "JJ"}, {"%E4%B8%AD", "\xE4\xB8\xAD"},
+      {"a+b", "a+b"},        {"%", "%"},       {"%4", "%4"},
+      {"%zz%41", "%zzA"},    {"%00x", std::string("\0x", 2)}, {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PercentDecode(c.text), c.bytes) << c.text;
+  const std::string everyByte = [] {
+    std::string s;
+    for (int b = 0; b < 256; ++b) s.push_back(static_cast<char>(b));
+    return s;
+  }();
+  EXPECT_EQ(PercentDecode(PercentEncode(everyByte)), everyByte);
+}
+
+}  // namespace
+}  // namespace larkbay

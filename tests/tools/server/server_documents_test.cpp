@@ -21,7 +21,7 @@ struct Transport {
 // then the document.
 bool OpenTransport(const std::string& raw, Transport& out) {
   if (raw.size() <= 50) return false;
-  const std::string text = PercentDecodeText(Base64Decode(SwapLetterCase(raw)));
+  const std::string text = PercentDecode(Base64Decode(SwapLetterCase(raw)));
   if (text.size() < 10) return false;
   out.stamp = text.substr(0, 10);
   out.document = text.substr(10);

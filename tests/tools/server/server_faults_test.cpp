@@ -27,7 +27,7 @@ class FaultTest : public ::testing::Test {
   }
   std::string Search() { return client_->ServerRequest(kSongScript, kSongQuery, 1, 1); }
   std::string Config() {
-    return PercentDecodeText(
+    return PercentDecode(
         DecodeAnswer(client_->ServerRequest(kConfigScript, kConfigQuery, 1, 0)));
   }
 

@@ -56,10 +56,4 @@ void WriteFile(const std::filesystem::path& file, std::string_view bytes);
 std::string ReadFile(const std::filesystem::path& file);
 std::filesystem::path TestMediaDir();
 
-// A keyword as the client's searches put it into a query: UTF-8, every byte
-// but - . 0-9 A-Z a-z as %XX.
-std::string EncodeKey(std::string_view key);
-// %XX to bytes, nothing else touched (the configuration transport form).
-std::string PercentDecodeText(std::string_view text);
-
 }  // namespace larkbay::test

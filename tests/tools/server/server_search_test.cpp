@@ -7,6 +7,7 @@
 #include "demo_server_fixture.h"
 #include "net/inet_request.h"
 #include "services/json/json_object.h"
+#include "services/text/text_helpers.h"
 
 namespace larkbay::test {
 namespace {
@@ -25,14 +26,14 @@ std::string SongScript(std::string_view site) {
 
 std::string SongQuery(std::string_view site, std::string_view type, std::string_view key, int page,
                       std::string_view br = "ST", std::string_view mid = "") {
-  return "web=" + std::string(site) + "&type=" + std::string(type) + "&key=" + EncodeKey(key) +
+  return "web=" + std::string(site) + "&type=" + std::string(type) + "&key=" + PercentEncode(key) +
          "&page=" + std::to_string(page) + "&br=" + std::string(br) + "&mid=" + std::string(mid);
 }
 
 std::string DjQuery(std::string_view site, std::string_view type, std::string_view sort,
                     std::string_view key, int page) {
   return "web=" + std::string(site) + "&type=" + std::string(type) + "&Sort=" + std::string(sort) +
-         "&key=" + EncodeKey(key) + "&page=" + std::to_string(page);
+         "&key=" + PercentEncode(key) + "&page=" + std::to_string(page);
 }
 
 std::string FoldAscii(std::string text) {
