@@ -72,13 +72,7 @@ std::string DjSearchAnswer(const ApiContext& context, const FormFields& form,
   Json list = Json::array();
   for (size_t n = 0; n < window.count; ++n)
     list.push_back(MixEntry(*matches[window.first + n], base));
-  Json answer;
-  answer["Page"] = window.page;
-  answer["ListCount"] = window.count;
-  answer["PageaCount"] = window.pageCount;
-  answer["DataCount"] = matches.size();
-  answer["List"] = std::move(list);
-  return DumpJson(answer);
+  return SearchPageAnswer(window, matches.size(), std::move(list));
 }
 
 std::string DjUrlAnswer(const ApiContext& context, std::string_view site, const FormFields& form,

@@ -26,6 +26,16 @@ PageWindow PageOf(size_t matches, int pageSize, std::string_view pageText) {
   return window;
 }
 
+std::string SearchPageAnswer(const PageWindow& window, size_t dataCount, Json list) {
+  Json answer;
+  answer["Page"] = window.page;
+  answer["ListCount"] = window.count;
+  answer["PageaCount"] = window.pageCount;
+  answer["DataCount"] = dataCount;
+  answer["List"] = std::move(list);
+  return DumpJson(answer);
+}
+
 bool ContainsKeyword(std::string_view text, std::string_view keyword) {
   if (keyword.empty()) return true;
   const auto it = std::search(text.begin(), text.end(), keyword.begin(), keyword.end(),

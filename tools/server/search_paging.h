@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "api_documents.h"
+
 namespace larkbay::server {
 
 struct PageWindow {
@@ -13,6 +15,9 @@ struct PageWindow {
   size_t count = 0;   // ListCount: 0 past the last page
 };
 PageWindow PageOf(size_t matches, int pageSize, std::string_view pageText);
+// The answer of one search page, the same for songs and DJ mixes: the four
+// counters, then the page's entries.
+std::string SearchPageAnswer(const PageWindow& window, size_t dataCount, Json list);
 
 // Case-insensitive for ASCII letters; other characters compare exactly.
 bool ContainsKeyword(std::string_view text, std::string_view keyword);

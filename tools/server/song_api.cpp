@@ -47,13 +47,7 @@ std::string SearchAnswer(const ApiContext& context, std::string_view site, const
   const bool siteHasMv = catalogue.SiteHasMv(site);
   for (size_t n = 0; n < window.count; ++n)
     list.push_back(SongEntry(*matches[window.first + n], siteHasMv));
-  Json answer;
-  answer["Page"] = window.page;
-  answer["ListCount"] = window.count;
-  answer["PageaCount"] = window.pageCount;
-  answer["DataCount"] = matches.size();
-  answer["List"] = std::move(list);
-  return DumpJson(answer);
+  return SearchPageAnswer(window, matches.size(), std::move(list));
 }
 
 std::string SongUrlAnswer(const ApiContext& context, std::string_view site, const FormFields& form,
