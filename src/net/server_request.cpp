@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "net/api_base.h"
 #include "net/cancel_token.h"
 #include "net/http_request_engine.h"
 #include "services/json/json_object.h"
@@ -27,6 +26,17 @@ std::int64_t SecondsOf(Utc8Time time) {
 
 std::string Checksum(const std::string& base64) { return Md5Hex(base64, true); }
 
+std::string Base64Document(std::string_view document) { return Base64Encode(TextToUtf8(document)); }
+
+std::string EnvelopeBody(std::string_view checksum, std::int64_t timestamp,
+                         const std::string& base64) {
+  std::string body = "data=";
+  body += checksum;
+  body += std::to_string(timestamp);
+  body += SwapLetterCase(base64);
+  return body;
+}
+
 }  // namespace
 
 std::string GatewayPath(std::string_view path) {
@@ -46,12 +56,12 @@ std::string RequestDocument(std::string_view path, std::string_view data, int ch
 
 std::string BuildEnvelope(std::string_view path, std::string_view data, int check,
                           std::int64_t timestamp) {
-  const std::string base64 = Base64Encode(TextToUtf8(RequestDocument(path, data, check)));
-  std::string body = "data=";
-  body += Checksum(base64);
-  body += std::to_string(timestamp);
-  body += SwapLetterCase(base64);
-  return body;
+  return SealEnvelope(RequestDocument(path, data, check), timestamp);
+}
+
+std::string SealEnvelope(std::string_view document, std::int64_t timestamp) {
+  const std::string base64 = Base64Document(document);
+  return EnvelopeBody(Checksum(base64), timestamp, base64);
 }
 
 std::string DecodeAnswer(std::string_view answer) {
@@ -97,16 +107,13 @@ void ServerClient::MeasureClock(std::string_view checksum, CancelToken* cancel) 
 
 std::string ServerClient::ServerRequest(std::string_view path, std::string_view data, int check,
                                         int decode, CancelToken* cancel) {
-  const std::string base64 = Base64Encode(TextToUtf8(RequestDocument(path, data, check)));
+  const std::string base64 = Base64Document(RequestDocument(path, data, check));
   const std::string checksum = Checksum(base64);
   if (!ClockMeasured()) MeasureClock(checksum, cancel);
   if (cancel != nullptr && cancel->Cancelled()) return {};
 
   const std::int64_t timestamp = SecondsOf(LocalClockNow()) + ClockOffset();
-  std::string body = "data=";
-  body += checksum;
-  body += std::to_string(timestamp);
-  body += SwapLetterCase(base64);
+  const std::string body = EnvelopeBody(checksum, timestamp, base64);
 
   HttpRequestArgs args;
   const std::string url = GatewayUrl();
@@ -116,16 +123,6 @@ std::string ServerClient::ServerRequest(std::string_view path, std::string_view 
   args.cancel = cancel;
   std::string answer = HttpRequestEngine(args);
   return decode == 1 ? DecodeAnswer(answer) : answer;
-}
-
-ServerClient& DefaultServerClient() {
-  static ServerClient client(ApiBaseUrl());
-  return client;
-}
-
-std::string ServerRequest(std::string_view path, std::string_view data, int check, int decode,
-                          CancelToken* cancel) {
-  return DefaultServerClient().ServerRequest(path, data, check, decode, cancel);
 }
 
 }  // namespace larkbay

@@ -26,6 +26,9 @@ std::string RequestDocument(std::string_view path, std::string_view data, int ch
 // URL-encoded.
 std::string BuildEnvelope(std::string_view path, std::string_view data, int check,
                           std::int64_t timestamp);
+// The same body for any document text (BuildEnvelope seals RequestDocument);
+// lets tests hand the gateway documents the client would never write.
+std::string SealEnvelope(std::string_view document, std::int64_t timestamp);
 // A gateway answer decoded: letter-case swap, Base64, UTF-8.
 std::string DecodeAnswer(std::string_view answer);
 
@@ -63,12 +66,5 @@ class ServerClient {
   std::string baseUrl_;
   std::atomic<std::int64_t> offset_{kUnmeasured};
 };
-
-// The process-wide client, on ApiBaseUrl() (read once, at first use).
-ServerClient& DefaultServerClient();
-
-// DefaultServerClient().ServerRequest(...).
-std::string ServerRequest(std::string_view path, std::string_view data, int check, int decode,
-                          CancelToken* cancel = nullptr);
 
 }  // namespace larkbay

@@ -20,20 +20,6 @@ using testing::RecordedRequest;
 
 std::int64_t UnixNow() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
-std::string HttpDate(std::int64_t unixSeconds) {
-  const std::time_t t = static_cast<std::time_t>(unixSeconds);
-  std::tm utc{};
-  gmtime_r(&t, &utc);
-  static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-  static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  char text[64];
-  std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[utc.tm_wday],
-                utc.tm_mday, kMonths[utc.tm_mon], utc.tm_year + 1900, utc.tm_hour, utc.tm_min,
-                utc.tm_sec);
-  return text;
-}
-
 // The parts of a posted envelope.
 struct Envelope {
   std::string checksum, timestamp, payload;
@@ -88,7 +74,7 @@ class GatewayTest : public ::testing::Test {
     server.Route("/server_to_get.php", [this](const RecordedRequest& request) {
       if (request.method == "HEAD") {
         std::vector<std::string> lines;
-        if (sendDate) lines.push_back("Date: " + HttpDate(UnixNow() + skew));
+        if (sendDate) lines.push_back("Date: " + FormatHttpDate(UnixNow() + skew));
         return Answer::Http("200 OK", lines);
       }
       return Answer::Http("200 OK", {"Content-Type: text/html"}, answer);

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "cli_command.h"
+#include "net/api_base.h"
 #include "net/server_request.h"
 
 namespace larkbay::cli {
@@ -45,7 +46,7 @@ int RequestCommand(const std::vector<std::string>& args) {
   GatewayArgs a;
   if (!ReadArgs(args, true, false, a)) return UsageError("usage: request PATH [DATA] [--raw]");
   const std::string data = a.positional.size() > 1 ? a.positional[1] : std::string();
-  ServerClient& client = DefaultServerClient();
+  ServerClient client(ApiBaseUrl());
   const std::string answer = client.ServerRequest(a.positional[0], data, 1, a.raw ? 0 : 1);
   if (answer.empty()) return UsageError("request: no answer from " + client.GatewayUrl());
   return PrintText(answer);

@@ -103,12 +103,6 @@ std::string SealGatewayAnswer(std::string_view utf8Text) {
   return SwapLetterCase(Base64Encode(utf8Text));
 }
 
-std::string SealGatewayRequest(std::string_view envelopeJson, std::int64_t timestamp) {
-  const std::string base64 = Base64Encode(envelopeJson);
-  return std::string(kPrefix) + Md5Hex(base64, true) + std::to_string(timestamp) +
-         SwapLetterCase(base64);
-}
-
 std::string GatewayRefusal(GatewayStatus status) {
   switch (status) {
     case GatewayStatus::kOk:

@@ -34,9 +34,6 @@ GatewayRequest OpenGatewayRequest(std::string_view body, std::int64_t now,
 // The answer's transport form.
 std::string SealGatewayAnswer(std::string_view utf8Text);
 
-// The body a client sends for `envelopeJson` at time `timestamp` (tools and tests).
-std::string SealGatewayRequest(std::string_view envelopeJson, std::int64_t timestamp);
-
 // A short, plain text for a refused request (never sealed: a client that
 // decodes it gets no JSON, one that reads it raw gets a short text).
 std::string GatewayRefusal(GatewayStatus status);

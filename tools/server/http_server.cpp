@@ -10,6 +10,7 @@
 
 #include "file_routes.h"
 #include "gateway_envelope.h"
+#include "services/text/text_helpers.h"
 
 namespace larkbay::server {
 namespace {
@@ -100,20 +101,6 @@ void LogRequest(const httplib::Request& request, const httplib::Response& respon
 
 }  // namespace
 
-std::string HttpDate(std::int64_t unixSeconds) {
-  const auto seconds = static_cast<std::time_t>(unixSeconds);
-  std::tm utc{};
-  gmtime_r(&seconds, &utc);
-  static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-  static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  char text[40];
-  std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[utc.tm_wday],
-                utc.tm_mday, kMonths[utc.tm_mon], utc.tm_year + 1900, utc.tm_hour, utc.tm_min,
-                utc.tm_sec);
-  return text;
-}
-
 void InstallRoutes(httplib::Server& server, ServerRuntime& runtime) {
   const ServerRuntime* rt = &runtime;
   server.Post(kGateway, [rt](const httplib::Request& request, httplib::Response& response) {
@@ -144,7 +131,7 @@ void InstallRoutes(httplib::Server& server, ServerRuntime& runtime) {
     ServeFrom(request, response, *rt, {&rt->ownAssets, &rt->vendorAssets});
   });
   server.set_post_routing_handler([rt](const httplib::Request&, httplib::Response& response) {
-    response.set_header("Date", HttpDate(ServerNow(rt->options)));
+    response.set_header("Date", FormatHttpDate(ServerNow(rt->options)));
   });
   server.set_logger(LogRequest);
 }

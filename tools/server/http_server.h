@@ -27,7 +27,4 @@ struct ServerRuntime {
 
 void InstallRoutes(httplib::Server& server, ServerRuntime& runtime);
 
-// RFC 1123, e.g. "Sun, 06 Nov 1994 08:49:37 GMT".
-std::string HttpDate(std::int64_t unixSeconds);
-
 }  // namespace larkbay::server

@@ -8,6 +8,7 @@
 
 #include "services/json/json_utf8.h"
 #include "services/json/json_value.h"
+#include "services/text/text_helpers.h"
 
 namespace larkbay {
 namespace {
@@ -87,7 +88,7 @@ bool ReadEscape(const char*& p, const char* end, std::string& out) {
       if (!ReadHex(p, end, 2, unit)) {
         return false;
       }
-      json_utf8::AppendCodePoint(out, unit);
+      AppendUtf8(out, unit);
       return true;
     }
     case 'u': {
@@ -100,14 +101,14 @@ bool ReadEscape(const char*& p, const char* end, std::string& out) {
         char32_t low;
         if (ReadHex(q, end, 4, low) && low >= 0xDC00 && low <= 0xDFFF) {
           p = q;
-          json_utf8::AppendCodePoint(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+          AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
           return true;
         }
       }
       if (unit >= 0xD800 && unit <= 0xDFFF) {
         unit = json_utf8::kReplacement;
       }
-      json_utf8::AppendCodePoint(out, unit);
+      AppendUtf8(out, unit);
       return true;
     }
     default:
@@ -119,7 +120,7 @@ bool ReadEscape(const char*& p, const char* end, std::string& out) {
     for (int i = 0; i < more && p < end && *p >= '0' && *p <= '7'; ++i) {
       value = value * 8 + static_cast<char32_t>(*p++ - '0');
     }
-    json_utf8::AppendCodePoint(out, value);
+    AppendUtf8(out, value);
     return true;
   }
   if (static_cast<unsigned char>(c) < 0x80) {
@@ -130,7 +131,7 @@ bool ReadEscape(const char*& p, const char* end, std::string& out) {
   char32_t cp;
   const std::size_t len = json_utf8::Decode(p, end, cp);
   if (len == 0) {
-    json_utf8::AppendCodePoint(out, json_utf8::kReplacement);
+    AppendUtf8(out, json_utf8::kReplacement);
     ++p;
   } else {
     out.append(p, len);
@@ -164,7 +165,7 @@ bool ReadString(const char*& p, const char* end, std::string& out) {
         continue;
       }
       out.append(run, p);
-      json_utf8::AppendCodePoint(out, json_utf8::kReplacement);
+      AppendUtf8(out, json_utf8::kReplacement);
       run = ++p;
       continue;
     }

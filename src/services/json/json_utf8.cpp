@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "services/text/text_helpers.h"
+
 namespace larkbay::json_utf8 {
 
 std::size_t Decode(const char* p, const char* end, char32_t& cp) {
@@ -37,24 +39,6 @@ std::size_t Decode(const char* p, const char* end, char32_t& cp) {
   return len;
 }
 
-void AppendCodePoint(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 std::string CleanText(std::string_view text) {
   if (const auto nul = text.find('\0'); nul != std::string_view::npos) {
     text = text.substr(0, nul);
@@ -77,7 +61,7 @@ std::string CleanText(std::string_view text) {
       out.append(p, len);
       p += len;
     } else {
-      AppendCodePoint(out, kReplacement);
+      AppendUtf8(out, kReplacement);
       ++p;
     }
   }
@@ -123,7 +107,7 @@ bool Utf16UnitAt(std::string_view text, std::size_t index, std::string& out) {
     if (index < unit + width) {
       out.clear();
       if (width == 2) {
-        AppendCodePoint(out, kReplacement);
+        AppendUtf8(out, kReplacement);
       } else {
         out.assign(text.data() + i, len);
       }

@@ -18,8 +18,6 @@ inline constexpr char32_t kReplacement = 0xFFFD;
 // values past U+10FFFF, cut sequences).
 std::size_t Decode(const char* p, const char* end, char32_t& cp);
 
-void AppendCodePoint(std::string& out, char32_t cp);
-
 // A caller's text: ends at its first NUL; invalid sequences become U+FFFD.
 std::string CleanText(std::string_view text);
 

@@ -1,5 +1,7 @@
 #include "services/script/script_text.h"
 
+#include "services/text/text_helpers.h"
+
 namespace larkbay {
 namespace {
 
@@ -49,24 +51,6 @@ char32_t Decode(std::string_view s, size_t& pos, bool allowSurrogates) {
   return cp;
 }
 
-void Encode(char32_t cp, std::string& out) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
 bool IsHighSurrogate(char32_t cp) { return cp >= 0xD800 && cp <= 0xDBFF; }
 bool IsLowSurrogate(char32_t cp) { return cp >= 0xDC00 && cp <= 0xDFFF; }
 
@@ -78,12 +62,12 @@ std::string Utf8ToScriptText(std::string_view utf8) {
   for (size_t pos = 0; pos < utf8.size();) {
     const char32_t cp = Decode(utf8, pos, false);
     if (cp == kInvalid) {
-      Encode(kReplacement, out);
+      AppendUtf8(out, kReplacement);
     } else if (cp >= 0x10000) {
-      Encode(0xD800 + ((cp - 0x10000) >> 10), out);
-      Encode(0xDC00 + ((cp - 0x10000) & 0x3FF), out);
+      AppendUtf8(out, 0xD800 + ((cp - 0x10000) >> 10));
+      AppendUtf8(out, 0xDC00 + ((cp - 0x10000) & 0x3FF));
     } else {
-      Encode(cp, out);
+      AppendUtf8(out, cp);
     }
   }
   return out;
@@ -95,18 +79,18 @@ std::string ScriptTextToUtf8(std::string_view engineText) {
   for (size_t pos = 0; pos < engineText.size();) {
     const char32_t cp = Decode(engineText, pos, true);
     if (cp == kInvalid || IsLowSurrogate(cp)) {
-      Encode(kReplacement, out);
+      AppendUtf8(out, kReplacement);
     } else if (IsHighSurrogate(cp)) {
       size_t next = pos;
       const char32_t low = next < engineText.size() ? Decode(engineText, next, true) : kInvalid;
       if (IsLowSurrogate(low)) {
-        Encode(0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00), out);
+        AppendUtf8(out, 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00));
         pos = next;
       } else {
-        Encode(kReplacement, out);
+        AppendUtf8(out, kReplacement);
       }
     } else {
-      Encode(cp, out);
+      AppendUtf8(out, cp);
     }
   }
   return out;

@@ -1,4 +1,5 @@
 #include <cctype>
+#include <cstdio>
 #include <ctime>
 
 #include "services/text/text_helpers.h"
@@ -87,6 +88,20 @@ Utc8Time HttpDateToUtc8(std::string_view httpDate) {
   t.seconds = days * 86400 + hour * 3600 + minute * 60 + second + kEightHours;
   t.valid = true;
   return t;
+}
+
+std::string FormatHttpDate(std::int64_t unixSeconds) {
+  const auto seconds = static_cast<std::time_t>(unixSeconds);
+  std::tm utc{};
+  gmtime_r(&seconds, &utc);
+  static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  char text[64];
+  std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[utc.tm_wday],
+                utc.tm_mday, kMonths[utc.tm_mon], utc.tm_year + 1900, utc.tm_hour, utc.tm_min,
+                utc.tm_sec);
+  return text;
 }
 
 Utc8Time LocalClockNow() {

@@ -10,9 +10,8 @@ int HexDigit(char c) {
   return -1;
 }
 
-bool IsUnreserved(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-         c == '_' || c == '.' || c == '~';
+bool IsAlphanumeric(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
 }
 
 }  // namespace
@@ -35,13 +34,15 @@ Bytes PercentDecode(std::string_view text) {
   return out;
 }
 
-std::string PercentEncode(std::string_view bytes) {
+std::string PercentEncode(std::string_view bytes) { return PercentEncode(bytes, "-_.~"); }
+
+std::string PercentEncode(std::string_view bytes, std::string_view keptPunctuation) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(bytes.size() * 3);
   for (const char ch : bytes) {
     const auto c = static_cast<unsigned char>(ch);
-    if (IsUnreserved(c)) {
+    if (IsAlphanumeric(c) || keptPunctuation.find(ch) != std::string_view::npos) {
       out.push_back(ch);
     } else {
       out.push_back('%');

@@ -28,6 +28,9 @@ std::string GbkToText(std::string_view gbk);
 bool CharsetToText(std::string_view bytes, std::string_view charset, std::string& out);
 // Replaces every invalid UTF-8 sequence by U+FFFD; keeps NUL bytes.
 std::string SanitizeUtf8(std::string_view bytes);
+// Appends the one to four bytes of `cp` (up to U+10FFFF; a surrogate half
+// takes three bytes like any other code point below U+10000).
+void AppendUtf8(std::string& out, char32_t cp);
 
 // --- Base64 and the letter-case swap ----------------------------------------
 std::string Base64Encode(std::string_view bytes);
@@ -47,6 +50,8 @@ struct Utc8Time {
 // An RFC 1123 date (a Date header) plus eight hours; a date that cannot be
 // parsed gives the zero time, not valid.
 Utc8Time HttpDateToUtc8(std::string_view httpDate);
+// RFC 1123 in GMT, e.g. "Sun, 06 Nov 1994 08:49:37 GMT", for Unix seconds.
+std::string FormatHttpDate(std::int64_t unixSeconds);
 // The local clock now, as the wall-clock time of the machine's zone.
 Utc8Time LocalClockNow();
 // Whole seconds from 1970-01-01 08:00:00 to `time`, left-padded with "0" to ten
@@ -59,6 +64,8 @@ std::string UnixSeconds(Utc8Time time);
 Bytes PercentDecode(std::string_view text);
 // Every byte but A-Z a-z 0-9 - _ . ~ as "%XX" with upper-case digits.
 std::string PercentEncode(std::string_view bytes);
+// The same keeping A-Z a-z 0-9 and the bytes of `keptPunctuation` only.
+std::string PercentEncode(std::string_view bytes, std::string_view keptPunctuation);
 
 // --- header blocks and text splitting ---------------------------------------
 std::string HeaderValue(std::string_view headers, std::string_view name);

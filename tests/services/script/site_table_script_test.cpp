@@ -49,6 +49,14 @@ TEST(SiteTableScript, ChineseKeysAndTheCallSequenceOfTheStartUp) {
             "<table><tr>" + Cell(1, "DJ娱乐网") + Cell(2, "清风DJ 😀") + "</tr></table>");
 }
 
+// Site names come from the server: markup in them is shown, never run.
+TEST(SiteTableScript, NamesAreTextNotMarkup) {
+  EXPECT_EQ(RunSiteTableScript(R"([{"key":"</a><script>x('1')</script>","value":"v"},)"
+                               R"({"key":"Tom & \"Jerry\"","value":"w"}])"),
+            "<table><tr>" + Cell(1, "&lt;/a&gt;&lt;script&gt;x(&#39;1&#39;)&lt;/script&gt;") +
+                Cell(2, "Tom &amp; &quot;Jerry&quot;") + "</tr></table>");
+}
+
 TEST(SiteTableScript, NoTableWithoutSites) {
   const char* inputs[] = {"[]", "", "{}", R"({"key":"a"})", "[{\"key\":", "null", "3"};
   for (const char* input : inputs) {

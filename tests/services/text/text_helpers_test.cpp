@@ -113,6 +113,24 @@ TEST(ServerClock, HttpDateToUnixSeconds) {
   }
 }
 
+// What the server's Date header says, and what the parser reads back.
+TEST(ServerClock, FormatHttpDateWritesRfc1123) {
+  struct Case {
+    std::int64_t seconds;
+    const char* date;
+  };
+  const Case cases[] = {
+      {0, "Thu, 01 Jan 1970 00:00:00 GMT"},
+      {784111777, "Sun, 06 Nov 1994 08:49:37 GMT"},
+      {1583020799, "Sat, 29 Feb 2020 23:59:59 GMT"},
+      {1796852601, "Wed, 09 Dec 2026 21:43:21 GMT"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FormatHttpDate(c.seconds), c.date);
+    EXPECT_EQ(HttpDateToUtc8(c.date).seconds, c.seconds + 8 * 3600) << c.date;
+  }
+}
+
 TEST(ServerClock, UnixSecondsCountsFromEightOClock) {
   Utc8Time t;
   t.seconds = 8 * 3600 + 10;  // 1970-01-01 08:00:10
@@ -194,6 +212,7 @@ TEST(PercentEncoding, EncodesAllButUnreservedAndDecodesLeniently) {
   EXPECT_EQ(PercentEncode("a b&=+/"), "a%20b%26%3D%2B%2F");
   EXPECT_EQ(PercentEncode("\xE4\xB8\xAD"), "%E4%B8%AD");
   EXPECT_EQ(PercentEncode(std::string("\0", 1)), "%00");
+  EXPECT_EQ(PercentEncode(std::string("a-_.~\0", 6), "-."), "a-%5F.%7E%00");
   struct Case {
     const char* text;
     std::string bytes;

@@ -15,8 +15,9 @@ constexpr char kEnvelope[] =
     R"({"path":"/Lark-Bay/Tool/Api/Config/up-file-path.php","data":"fileName=Main","check":"1"})";
 
 TEST(GatewayEnvelope, OpensWhatTheClientSeals) {
-  const GatewayRequest request =
-      OpenGatewayRequest(SealGatewayRequest(kEnvelope, kNow), kNow, kWindow);
+  const GatewayRequest request = OpenGatewayRequest(
+      BuildEnvelope("Lark-Bay/Tool/Api/Config/up-file-path.php", "fileName=Main", 1, kNow), kNow,
+      kWindow);
   ASSERT_EQ(request.status, GatewayStatus::kOk);
   EXPECT_EQ(request.path, "/Lark-Bay/Tool/Api/Config/up-file-path.php");
   EXPECT_EQ(request.data, "fileName=Main");
@@ -24,8 +25,7 @@ TEST(GatewayEnvelope, OpensWhatTheClientSeals) {
   EXPECT_EQ(request.timestamp, kNow);
 
   // No data member: empty data.
-  const GatewayRequest bare =
-      OpenGatewayRequest(SealGatewayRequest(R"({"path":"/x","check":"0"})", kNow), kNow, kWindow);
+  const GatewayRequest bare = OpenGatewayRequest(BuildEnvelope("/x", "", 0, kNow), kNow, kWindow);
   ASSERT_EQ(bare.status, GatewayStatus::kOk);
   EXPECT_EQ(bare.data, "");
   EXPECT_EQ(bare.check, "0");
@@ -33,7 +33,7 @@ TEST(GatewayEnvelope, OpensWhatTheClientSeals) {
   // A backslash of the form text arrives raw; one that starts no JSON escape
   // is the character itself, the escapes keep their meaning.
   const GatewayRequest raw = OpenGatewayRequest(
-      SealGatewayRequest(R"({"path":"/x","data":"key=a\x\%5C\"q\u0041","check":"1"})", kNow), kNow,
+      SealEnvelope(R"({"path":"/x","data":"key=a\x\%5C\"q\u0041","check":"1"})", kNow), kNow,
       kWindow);
   ASSERT_EQ(raw.status, GatewayStatus::kOk);
   EXPECT_EQ(raw.data, "key=a\\x\\%5C\"qA");
@@ -45,7 +45,7 @@ TEST(GatewayEnvelope, OpensWhatTheClientSeals) {
 }
 
 TEST(GatewayEnvelope, RefusesBrokenBodies) {
-  const std::string good = SealGatewayRequest(kEnvelope, kNow);
+  const std::string good = SealEnvelope(kEnvelope, kNow);
   const std::string digest = good.substr(5, 32);
   const std::string payload = good.substr(5 + 32 + 10);
   std::string lowerDigest = good;
@@ -70,12 +70,12 @@ TEST(GatewayEnvelope, RefusesBrokenBodies) {
       {"no timestamp", "data=" + digest + payload, GatewayStatus::kMalformed},
       {"nothing after the timestamp", good.substr(0, 5 + 32 + 10), GatewayStatus::kMalformed},
       {"payload changed", flipped, GatewayStatus::kBadChecksum},
-      {"an hour late", SealGatewayRequest(kEnvelope, kNow - 3600), GatewayStatus::kStaleTimestamp},
-      {"an hour early", SealGatewayRequest(kEnvelope, kNow + 3600), GatewayStatus::kStaleTimestamp},
-      {"edge of the window", SealGatewayRequest(kEnvelope, kNow - kWindow), GatewayStatus::kOk},
-      {"no JSON", SealGatewayRequest("path=/x", kNow), GatewayStatus::kMalformed},
-      {"no path", SealGatewayRequest(R"({"data":"a=1"})", kNow), GatewayStatus::kMalformed},
-      {"path not a text", SealGatewayRequest(R"({"path":5})", kNow), GatewayStatus::kMalformed},
+      {"an hour late", SealEnvelope(kEnvelope, kNow - 3600), GatewayStatus::kStaleTimestamp},
+      {"an hour early", SealEnvelope(kEnvelope, kNow + 3600), GatewayStatus::kStaleTimestamp},
+      {"edge of the window", SealEnvelope(kEnvelope, kNow - kWindow), GatewayStatus::kOk},
+      {"no JSON", SealEnvelope("path=/x", kNow), GatewayStatus::kMalformed},
+      {"no path", SealEnvelope(R"({"data":"a=1"})", kNow), GatewayStatus::kMalformed},
+      {"path not a text", SealEnvelope(R"({"path":5})", kNow), GatewayStatus::kMalformed},
   };
   if (plus != std::string::npos) {
     spaced[plus] = ' ';
