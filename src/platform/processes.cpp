@@ -1,10 +1,13 @@
 #include "platform/processes.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -40,6 +43,40 @@ std::string WithoutDeletedSuffix(std::string path) {
 std::string BaseName(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// In the grandchild of StartProgram, between fork and exec: only
+// async-signal-safe calls. Reports errno through `errorFd` when exec fails.
+[[noreturn]] void ExecDetached(const char* path, char* const* argv, int errorFd) {
+  sigset_t none;
+  sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  struct sigaction byDefault {};
+  byDefault.sa_handler = SIG_DFL;
+  for (int sig = 1; sig < NSIG; ++sig) ::sigaction(sig, &byDefault, nullptr);
+
+  // With standard descriptors closed in the caller the pipe may sit on one.
+  if (errorFd <= STDERR_FILENO) {
+    const int moved = ::fcntl(errorFd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    if (moved < 0) {
+      const int error = errno;
+      [[maybe_unused]] const ssize_t ignored = ::write(errorFd, &error, sizeof error);
+      ::_exit(127);
+    }
+    errorFd = moved;
+  }
+  const int null = ::open("/dev/null", O_RDONLY);
+  if (null >= 0 && null != STDIN_FILENO) {
+    ::dup2(null, STDIN_FILENO);
+    ::close(null);
+  }
+  // Descriptors of this process (sockets, locks) stay here.
+  if (errorFd > 3) ::close_range(3, static_cast<unsigned>(errorFd) - 1, 0);
+  ::close_range(static_cast<unsigned>(errorFd) + 1, ~0U, 0);
+  ::execv(path, argv);
+  const int error = errno;
+  [[maybe_unused]] const ssize_t ignored = ::write(errorFd, &error, sizeof error);
+  ::_exit(127);
 }
 
 }  // namespace
@@ -123,6 +160,50 @@ bool KillProcess(ProcessId id, bool useGivenId) {
   }
   if (!IsValidId(id)) return false;
   return ::kill(static_cast<pid_t>(id), SIGKILL) == 0;
+}
+
+bool StartProgram(const std::string& path, const std::vector<std::string>& args) {
+  if (path.empty()) return false;
+  // Everything the children need is made before fork: after it only
+  // async-signal-safe calls are allowed (the caller may have threads).
+  std::vector<std::string> argvText{path};
+  argvText.insert(argvText.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& arg : argvText) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+
+  // The write end closes on a successful exec; a failed exec writes errno.
+  int pipeFds[2];
+  if (::pipe2(pipeFds, O_CLOEXEC) != 0) return false;
+  const pid_t middle = ::fork();
+  if (middle < 0) {
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
+    return false;
+  }
+  if (middle == 0) {
+    ::close(pipeFds[0]);
+    ::setsid();
+    const pid_t program = ::fork();
+    if (program == 0) ExecDetached(path.c_str(), argv.data(), pipeFds[1]);
+    if (program < 0) {
+      const int error = errno;
+      [[maybe_unused]] const ssize_t ignored = ::write(pipeFds[1], &error, sizeof error);
+    }
+    // The program is handed to init (or the nearest subreaper).
+    ::_exit(0);
+  }
+  ::close(pipeFds[1]);
+  // EOF without a word from the children means exec ran.
+  int status = 0;
+  while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
+  }
+  int error = 0;
+  ssize_t n;
+  while ((n = ::read(pipeFds[0], &error, sizeof error)) < 0 && errno == EINTR) {
+  }
+  ::close(pipeFds[0]);
+  return n == 0;
 }
 
 }  // namespace larkbay

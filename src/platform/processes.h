@@ -40,4 +40,11 @@ std::vector<ProcessId> ProcessesByExecutableName(std::string_view name);
 // signalled.
 bool KillProcess(ProcessId id, bool useGivenId);
 
+// Starts the program at `path` with `args` (argv[0] is `path`), detached from
+// this process: in a session of its own, standard input from /dev/null, no
+// descriptor of this process but standard output and error, and never a child
+// of this process (it cannot linger as a zombie here). True only when the
+// program was executed; false when the file is missing or cannot be executed.
+bool StartProgram(const std::string& path, const std::vector<std::string>& args = {});
+
 }  // namespace larkbay

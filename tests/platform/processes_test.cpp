@@ -1,11 +1,14 @@
 #include "platform/processes.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <climits>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "platform_fixture.h"
@@ -135,6 +138,59 @@ TEST(Processes, KillWithoutIdEndsThisProcessWithExitCodeZero) {
   ASSERT_EQ(::waitpid(pid, &status, 0), pid);
   EXPECT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// The pid a started shell wrote into `file` (0 when none came within 5 s).
+ProcessId WaitForWrittenPid(const std::string& file) {
+  for (int i = 0; i < 500; ++i) {
+    std::ifstream in(file);
+    std::string line;
+    if (std::getline(in, line) && !in.eof()) return static_cast<ProcessId>(std::stoul(line));
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return 0;
+}
+
+TEST(Processes, StartProgramRunsItDetached) {
+  test::TempDir dir;
+  const std::string pidFile = dir.path() + "pid";
+  // A descriptor of this process without close-on-exec must not reach the program.
+  const int leaked = ::open("/dev/null", O_RDONLY);
+  ASSERT_GE(leaked, 0);
+  ASSERT_TRUE(StartProgram("/bin/sh", {"-c", "echo $$ > \"$0\"; exec sleep 30", pidFile}));
+  const ProcessId id = WaitForWrittenPid(pidFile);
+  ::close(leaked);
+  ASSERT_GT(id, 0u);
+  const auto pid = static_cast<pid_t>(id);
+  EXPECT_TRUE(IsProcessRunning(id));
+
+  // Its own session, standard input from /dev/null, not a child of this process.
+  EXPECT_NE(::getsid(pid), ::getsid(0));
+  std::error_code ec;
+  EXPECT_EQ(std::filesystem::read_symlink("/proc/" + std::to_string(id) + "/fd/0", ec),
+            "/dev/null");
+  EXPECT_FALSE(
+      std::filesystem::exists("/proc/" + std::to_string(id) + "/fd/" + std::to_string(leaked)));
+  EXPECT_EQ(::waitpid(pid, nullptr, WNOHANG), -1);
+  EXPECT_EQ(errno, ECHILD);
+
+  ASSERT_EQ(::kill(pid, SIGKILL), 0);
+  for (int i = 0; i < 300 && IsProcessRunning(id); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_FALSE(IsProcessRunning(id));
+}
+
+TEST(Processes, StartProgramFailsWhenItCannotExecute) {
+  test::TempDir dir;
+  const std::string plain = dir.path() + "plain";
+  std::ofstream(plain) << "#!/bin/sh\nexit 0\n";
+  std::filesystem::permissions(plain, std::filesystem::perms(0644));
+  for (const std::string& path :
+       {dir.path() + "missing", plain, dir.path(), std::string(), std::string("sh")}) {
+    EXPECT_FALSE(StartProgram(path)) << path;
+  }
+  // The failed starts leave no child behind.
+  EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
 }
 
 }  // namespace

@@ -1,0 +1,404 @@
+#include "platform/memory_controls.h"
+
+#include <algorithm>
+
+namespace larkbay {
+namespace {
+
+bool InRange(int index, size_t size) { return index >= 0 && static_cast<size_t>(index) < size; }
+
+}  // namespace
+
+template <typename Work>
+auto MemoryControls::With(std::string_view op, std::string_view name, std::string_view detail,
+                          Work&& work) {
+  std::lock_guard lock(mutex_);
+  std::string call = std::string(op) + " " + std::string(name);
+  if (!detail.empty()) call += " " + std::string(detail);
+  calls_.push_back(std::move(call));
+  return work(Live(name));
+}
+
+MemoryControls::Control* MemoryControls::Live(std::string_view name) {
+  const auto it = controls_.find(name);
+  return it == controls_.end() ? nullptr : &it->second;
+}
+
+void MemoryControls::DefineWindow(std::string window, std::vector<std::string> controls) {
+  std::lock_guard lock(mutex_);
+  windows_[std::move(window)] = std::move(controls);
+}
+
+void MemoryControls::Add(std::string name) { Add(std::move(name), Control()); }
+
+void MemoryControls::Add(std::string name, Control control) {
+  std::lock_guard lock(mutex_);
+  controls_[std::move(name)] = std::move(control);
+}
+
+MemoryControls::Control MemoryControls::Get(std::string_view name) const {
+  std::lock_guard lock(mutex_);
+  const auto it = controls_.find(name);
+  return it == controls_.end() ? Control{} : it->second;
+}
+
+std::vector<std::string> MemoryControls::Calls() const {
+  std::lock_guard lock(mutex_);
+  return calls_;
+}
+
+std::vector<MemoryControls::MessageBoxCall> MemoryControls::MessageBoxes() const {
+  std::lock_guard lock(mutex_);
+  return boxes_;
+}
+
+void MemoryControls::AnswerMessageBoxes(std::vector<int> answers) {
+  std::lock_guard lock(mutex_);
+  answers_.assign(answers.begin(), answers.end());
+}
+
+bool MemoryControls::Fire(std::string_view name, ControlEvent event, ControlEventArgs args) {
+  ControlEventHandler handler;
+  {
+    std::lock_guard lock(mutex_);
+    const auto it = handlers_.find({std::string(name), event});
+    if (it == handlers_.end()) return false;
+    handler = it->second;
+  }
+  args.control = std::string(name);
+  args.event = event;
+  return handler(args);
+}
+
+void MemoryControls::RunPosted() {
+  std::vector<std::string> posted;
+  {
+    std::lock_guard lock(mutex_);
+    posted.swap(posted_);
+  }
+  for (const std::string& name : posted) DestroyWindow(name);
+}
+
+std::vector<std::string> MemoryControls::PostedDestroys() const {
+  std::lock_guard lock(mutex_);
+  return posted_;
+}
+
+bool MemoryControls::Exists(std::string_view name) {
+  std::lock_guard lock(mutex_);
+  return Live(name) != nullptr;
+}
+
+std::string MemoryControls::GetText(std::string_view name) {
+  return With("GetText", name, {}, [](Control* c) {
+    if (!c) return std::string();
+    // A combo box answers its current item.
+    if (!c->items.empty() || c->currentIndex >= 0)
+      return InRange(c->currentIndex, c->items.size()) ? c->items[c->currentIndex] : std::string();
+    return c->text;
+  });
+}
+
+bool MemoryControls::SetText(std::string_view name, std::string_view text) {
+  return With("SetText", name, text, [&](Control* c) {
+    if (!c) return false;
+    c->text = std::string(text);
+    return true;
+  });
+}
+
+bool MemoryControls::IsVisible(std::string_view name) {
+  return With("IsVisible", name, {}, [](Control* c) { return c && c->visible; });
+}
+
+bool MemoryControls::SetVisible(std::string_view name, bool visible) {
+  return With("SetVisible", name, visible ? "1" : "0", [&](Control* c) {
+    if (!c) return false;
+    c->visible = visible;
+    return true;
+  });
+}
+
+bool MemoryControls::IsEnabled(std::string_view name) {
+  return With("IsEnabled", name, {}, [](Control* c) { return c && c->enabled; });
+}
+
+bool MemoryControls::SetEnabled(std::string_view name, bool enabled) {
+  return With("SetEnabled", name, enabled ? "1" : "0", [&](Control* c) {
+    if (!c) return false;
+    c->enabled = enabled;
+    return true;
+  });
+}
+
+ControlRect MemoryControls::GetRect(std::string_view name) {
+  return With("GetRect", name, {}, [](Control* c) { return c ? c->rect : ControlRect{}; });
+}
+
+bool MemoryControls::SetRect(std::string_view name, const ControlRect& rect) {
+  return With("SetRect", name, {}, [&](Control* c) {
+    if (!c) return false;
+    c->rect = rect;
+    return true;
+  });
+}
+
+bool MemoryControls::IsChecked(std::string_view name) {
+  return With("IsChecked", name, {}, [](Control* c) { return c && c->checked; });
+}
+
+bool MemoryControls::SetChecked(std::string_view name, bool checked) {
+  return With("SetChecked", name, checked ? "1" : "0", [&](Control* c) {
+    if (!c) return false;
+    c->checked = checked;
+    return true;
+  });
+}
+
+bool MemoryControls::SetPosition(std::string_view name, int position) {
+  return With("SetPosition", name, std::to_string(position), [&](Control* c) {
+    if (!c) return false;
+    c->position = std::clamp(position, 0, 100);
+    return true;
+  });
+}
+
+bool MemoryControls::SetSelectionStart(std::string_view name, int position) {
+  return With("SetSelectionStart", name, std::to_string(position), [&](Control* c) {
+    if (!c) return false;
+    c->selectionStart = position < 0 ? static_cast<int>(c->text.size()) : position;
+    return true;
+  });
+}
+
+bool MemoryControls::ClearItems(std::string_view name) {
+  return With("ClearItems", name, {}, [](Control* c) {
+    if (!c) return false;
+    c->items.clear();
+    c->currentIndex = -1;
+    return true;
+  });
+}
+
+int MemoryControls::AppendItem(std::string_view name, std::string_view text) {
+  return With("AppendItem", name, text, [&](Control* c) {
+    if (!c) return -1;
+    c->items.emplace_back(text);
+    return static_cast<int>(c->items.size()) - 1;
+  });
+}
+
+int MemoryControls::ItemCount(std::string_view name) {
+  return With("ItemCount", name, {},
+              [](Control* c) { return c ? static_cast<int>(c->items.size()) : 0; });
+}
+
+std::string MemoryControls::ItemText(std::string_view name, int index) {
+  return With("ItemText", name, std::to_string(index), [&](Control* c) {
+    return c && InRange(index, c->items.size()) ? c->items[index] : std::string();
+  });
+}
+
+int MemoryControls::CurrentIndex(std::string_view name) {
+  return With("CurrentIndex", name, {}, [](Control* c) { return c ? c->currentIndex : -1; });
+}
+
+bool MemoryControls::SetCurrentIndex(std::string_view name, int index) {
+  return With("SetCurrentIndex", name, std::to_string(index), [&](Control* c) {
+    // Like a combo box: an index past the items selects nothing.
+    if (!c) return false;
+    c->currentIndex = InRange(index, c->items.size()) ? index : -1;
+    return true;
+  });
+}
+
+std::string MemoryControls::GetTag(std::string_view name) {
+  return With("GetTag", name, {}, [](Control* c) { return c ? c->tag : std::string(); });
+}
+
+bool MemoryControls::SetTag(std::string_view name, std::string_view tag) {
+  return With("SetTag", name, tag, [&](Control* c) {
+    if (!c) return false;
+    c->tag = std::string(tag);
+    return true;
+  });
+}
+
+int MemoryControls::InsertColumn(std::string_view name, std::string_view title, int width,
+                                 ColumnAlign align) {
+  return With("InsertColumn", name, title, [&](Control* c) {
+    if (!c) return -1;
+    c->columns.push_back({std::string(title), width, align});
+    for (auto& row : c->rows) row.resize(c->columns.size());
+    return static_cast<int>(c->columns.size()) - 1;
+  });
+}
+
+int MemoryControls::ColumnCount(std::string_view name) {
+  return With("ColumnCount", name, {},
+              [](Control* c) { return c ? static_cast<int>(c->columns.size()) : 0; });
+}
+
+int MemoryControls::ColumnWidth(std::string_view name, int column) {
+  return With("ColumnWidth", name, std::to_string(column), [&](Control* c) {
+    return c && InRange(column, c->columns.size()) ? c->columns[column].width : 0;
+  });
+}
+
+bool MemoryControls::SetColumnWidth(std::string_view name, int column, int width) {
+  return With("SetColumnWidth", name, std::to_string(column), [&](Control* c) {
+    if (!c || !InRange(column, c->columns.size())) return false;
+    c->columns[column].width = width;
+    return true;
+  });
+}
+
+int MemoryControls::InsertRow(std::string_view name, int row) {
+  return With("InsertRow", name, std::to_string(row), [&](Control* c) {
+    if (!c) return -1;
+    const int count = static_cast<int>(c->rows.size());
+    const int at = row < 0 || row > count ? count : row;
+    c->rows.insert(c->rows.begin() + at, std::vector<std::string>(c->columns.size()));
+    return at;
+  });
+}
+
+bool MemoryControls::DeleteRow(std::string_view name, int row) {
+  return With("DeleteRow", name, std::to_string(row), [&](Control* c) {
+    if (!c || !InRange(row, c->rows.size())) return false;
+    c->rows.erase(c->rows.begin() + row);
+    if (c->selectedRow >= static_cast<int>(c->rows.size())) c->selectedRow = -1;
+    return true;
+  });
+}
+
+bool MemoryControls::DeleteAllRows(std::string_view name) {
+  return With("DeleteAllRows", name, {}, [](Control* c) {
+    if (!c) return false;
+    c->rows.clear();
+    c->selectedRow = -1;
+    return true;
+  });
+}
+
+int MemoryControls::RowCount(std::string_view name) {
+  return With("RowCount", name, {},
+              [](Control* c) { return c ? static_cast<int>(c->rows.size()) : 0; });
+}
+
+std::string MemoryControls::GetCell(std::string_view name, int row, int column) {
+  return With("GetCell", name, std::to_string(row) + "," + std::to_string(column), [&](Control* c) {
+    if (!c || !InRange(row, c->rows.size()) || !InRange(column, c->rows[row].size()))
+      return std::string();
+    return c->rows[row][column];
+  });
+}
+
+bool MemoryControls::SetCell(std::string_view name, int row, int column, std::string_view text) {
+  return With("SetCell", name, std::to_string(row) + "," + std::to_string(column),
+              [&](Control* c) {
+                if (!c || !InRange(row, c->rows.size()) || !InRange(column, c->columns.size()))
+                  return false;
+                c->rows[row][column] = std::string(text);
+                return true;
+              });
+}
+
+int MemoryControls::SelectedRow(std::string_view name) {
+  return With("SelectedRow", name, {}, [](Control* c) { return c ? c->selectedRow : -1; });
+}
+
+bool MemoryControls::SetSelectedRow(std::string_view name, int row) {
+  return With("SetSelectedRow", name, std::to_string(row), [&](Control* c) {
+    if (!c || !InRange(row, c->rows.size())) return false;
+    c->selectedRow = row;
+    return true;
+  });
+}
+
+bool MemoryControls::Navigate(std::string_view name, std::string_view address) {
+  return With("Navigate", name, address, [&](Control* c) {
+    if (!c) return false;
+    c->address = std::string(address);
+    return true;
+  });
+}
+
+bool MemoryControls::ShowHtml(std::string_view name, std::string_view html) {
+  return With("ShowHtml", name, {}, [&](Control* c) {
+    if (!c) return false;
+    c->html = std::string(html);
+    c->address = "about:blank";
+    return true;
+  });
+}
+
+std::string MemoryControls::CurrentAddress(std::string_view name) {
+  return With("CurrentAddress", name, {}, [](Control* c) { return c ? c->address : std::string(); });
+}
+
+bool MemoryControls::LoadWindow(std::string_view name, bool modal) {
+  {
+    std::lock_guard lock(mutex_);
+    calls_.push_back("LoadWindow " + std::string(name) + (modal ? " modal" : ""));
+    const auto window = windows_.find(name);
+    if (window == windows_.end()) return false;
+    Control self;
+    controls_[std::string(name)] = self;
+    for (const std::string& control : window->second) {
+      Control child;
+      child.window = std::string(name);
+      controls_[control] = child;
+    }
+  }
+  // A modal window's loop is the test's own: the call returns at once.
+  Fire(name, ControlEvent::Created);
+  Fire(name, ControlEvent::FirstActivated);
+  return true;
+}
+
+bool MemoryControls::DestroyWindow(std::string_view name) {
+  {
+    std::lock_guard lock(mutex_);
+    calls_.push_back("DestroyWindow " + std::string(name));
+    if (!Live(name)) return false;
+  }
+  Fire(name, ControlEvent::AboutToBeDestroyed);
+  std::lock_guard lock(mutex_);
+  std::erase_if(controls_, [&](const auto& entry) {
+    return entry.first == name || entry.second.window == name;
+  });
+  return true;
+}
+
+void MemoryControls::PostDestroyWindow(std::string_view name) {
+  std::lock_guard lock(mutex_);
+  calls_.push_back("PostDestroyWindow " + std::string(name));
+  posted_.emplace_back(name);
+}
+
+std::uintptr_t MemoryControls::WindowHandle(std::string_view name) {
+  std::lock_guard lock(mutex_);
+  if (!Live(name)) return 0;
+  auto [it, added] = handles_.try_emplace(std::string(name), nextHandle_);
+  if (added) ++nextHandle_;
+  return it->second;
+}
+
+int MemoryControls::MessageBox(std::string_view owner, std::string_view text,
+                               std::string_view title, int flags, int timeoutMs) {
+  std::lock_guard lock(mutex_);
+  calls_.push_back("MessageBox " + std::string(title));
+  boxes_.push_back({std::string(owner), std::string(text), std::string(title), flags, timeoutMs});
+  if (answers_.empty()) return msgbox::kIdOk;
+  const int answer = answers_.front();
+  answers_.pop_front();
+  return answer;
+}
+
+void MemoryControls::Bind(std::string_view name, ControlEvent event, ControlEventHandler handler) {
+  std::lock_guard lock(mutex_);
+  handlers_[{std::string(name), event}] = std::move(handler);
+}
+
+}  // namespace larkbay
