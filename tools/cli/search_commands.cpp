@@ -18,16 +18,19 @@
 #include "net/api_base.h"
 #include "net/inet_request.h"
 #include "net/server_request.h"
+#include "remote/config_cache.h"
+#include "remote/download_address.h"
+#include "remote/remote_paths.h"
+#include "remote/site_config_paths.h"
+#include "search/dj_protocol.h"
+#include "search/search_counters.h"
+#include "search/song_protocol.h"
 #include "services/json/json_object.h"
-#include "services/text/text_helpers.h"
 #include "text_table.h"
 
 namespace larkbay::cli {
 namespace {
 
-constexpr std::string_view kConfigScript = "Lark-Bay/Tool/Api/Config/program_Config.php";
-constexpr std::string_view kAddressScript = "Lark-Bay/Tool/Api/Config/up-file-path.php";
-constexpr std::string_view kDjSearchScript = "Lark-Bay/Tool/Api/Music/dj/DJ_music_info_API.php";
 constexpr std::string_view kMark = "√";
 
 struct Arguments {
@@ -71,78 +74,64 @@ bool ParsePage(const Arguments& a, int& page) {
   return page >= 1;
 }
 
-int NoAnswer(std::string_view what) {
+int NoAnswer(const ServerClient& client, std::string_view what) {
   return UsageError(std::string("no usable answer to ") + std::string(what) + " from " +
-                    ApiBaseUrl());
+                    client.BaseUrl());
 }
 
 // The program configuration, always fetched whole (no stamp sent).
-bool FetchConfig(JsonObject& config) {
-  const std::string raw =
-      ServerRequest(kConfigScript, "file_name=program_Config.json&file_Up_Time=", 1, 0);
-  if (raw.size() <= 50) return false;
-  const std::string text = PercentDecode(Base64Decode(SwapLetterCase(raw)));
-  return text.size() > 10 && config.Parse(std::string_view(text).substr(10));
+bool FetchConfig(ServerClient& client, JsonObject& config) {
+  const std::string reply =
+      client.ServerRequest(kConfigScript, DocumentRequestData(kProgramConfigDocument, ""), 1, 0);
+  if (reply.size() <= kShortReplyLength) return false;
+  return config.Parse(DecodeDocumentReply(reply).document);
 }
 
 // --site / --type when given, otherwise the first entry of that selector.
-bool Choose(const Arguments& a, std::string_view option, std::string_view selector,
-            std::string& value) {
+bool Choose(ServerClient& client, const Arguments& a, std::string_view option,
+            std::string_view selector, std::string& value) {
   value = Option(a, option);
   if (!value.empty()) return true;
   JsonObject config;
-  if (!FetchConfig(config)) return false;
+  if (!FetchConfig(client, config)) return false;
   value = config.GetItemObject(0, selector).GetText("value");
   return !value.empty();
 }
 
-std::string SongScript(std::string_view site) {
-  return "Lark-Bay/Tool/Api/Music/song/" + std::string(site) + "/" + std::string(site) + ".php";
-}
-
 std::string Flag(bool on) { return on ? std::string(kMark) : std::string(); }
 
-std::string Counters(const JsonObject& answer) {
-  return "page " + answer.GetText("Page") + " of " + answer.GetText("PageaCount") + ", " +
-         answer.GetText("ListCount") + " on this page, " + answer.GetText("DataCount") + " in all";
+std::string Counters(const SearchCounters& c) {
+  return "page " + std::to_string(c.Page) + " of " + std::to_string(c.PageaCount) + ", " +
+         std::to_string(c.ListCount) + " on this page, " + std::to_string(c.DataCount) + " in all";
 }
 
-int SearchSong(const Arguments& a) {
+int SearchSong(ServerClient& client, const Arguments& a) {
   if (a.positional.size() != 1) return UsageError("search song KEY [--site S] [--page N]");
   int page = 1;
   if (!ParsePage(a, page)) return UsageError("--page takes a number from 1");
   std::string site;
-  if (!Choose(a, "--site", "Song.Song_Search_Web", site)) return NoAnswer("the configuration");
-  const std::string query = "web=" + site + "&type=Search&key=" + PercentEncode(a.positional[0]) +
-                            "&page=" + std::to_string(page) + "&br=ST&mid=";
+  if (!Choose(client, a, "--site", kSongSitesPath, site))
+    return NoAnswer(client, "the configuration");
+  const std::string query =
+      SongQueryText(site, kSongSearchType, a.positional[0], page, kDefaultSongBitrate, "");
   JsonObject answer;
-  if (!answer.Parse(ServerRequest(SongScript(site), query, 1, 1)))
-    return NoAnswer("the song search");
+  if (!answer.Parse(client.ServerRequest(SongScriptPath(site), query, 1, 1)))
+    return NoAnswer(client, "the song search");
   std::vector<std::vector<std::string>> rows;
   const int count = answer.GetCount("List");
   for (int i = 0; i < count; ++i) {
-    const JsonObject song = answer.GetItemObject(i, "List");
-    rows.push_back({std::to_string(i + 1), song.GetText("SongName"), song.GetText("SongArtists"),
-                    song.GetText("SongAlbum"), song.GetText("SongTime"),
-                    Flag(song.GetText("HD") != "0"), Flag(song.GetText("HQ") != "0"),
-                    Flag(song.GetText("SQ") != "0"), Flag(!song.GetText("SongMV").empty()),
-                    song.GetText("SongID")});
+    const SongRecord song = ReadSongRecord(answer.GetItemObject(i, "List"));
+    rows.push_back({std::to_string(i + 1), song.SongName, song.SongArtists, song.SongAlbum,
+                    song.SongTime, Flag(song.HD != "0"), Flag(song.HQ != "0"), Flag(song.SQ != "0"),
+                    Flag(!song.SongMV.empty()), song.SongID});
   }
   WriteBytes(FormatTable(
       {"序号", "歌曲名称", "歌手", "专辑", "时长", "标准", "高品", "无损", "视频", "SongID"},
       rows));
-  return PrintText(site + ": " + Counters(answer));
+  return PrintText(site + ": " + Counters(ReadSearchCounters(answer)));
 }
 
-// get_url.php for the mixes of a page: id → {ST, HQ}.
-bool DjAddresses(std::string_view site, const std::vector<std::string>& ids, JsonObject& urls) {
-  std::string data = "ids=";
-  for (size_t i = 0; i < ids.size(); ++i) data += (i ? "," : "") + ids[i];
-  return urls.Parse(ServerRequest(
-      "Lark-Bay/Tool/Api/Music/dj/" + std::string(site) + "/get_url.php", data, 1, 1));
-}
-
-int SearchDj(const Arguments& a) {
+int SearchDj(ServerClient& client, const Arguments& a) {
   if (a.positional.size() != 1)
     return UsageError("search dj KEY [--type T] [--sort asc|desc] [--page N] [--site S]");
   int page = 1;
@@ -151,38 +140,41 @@ int SearchDj(const Arguments& a) {
   if (sort != "asc" && sort != "desc") return UsageError("--sort takes asc or desc");
   std::string site;
   std::string type;
-  if (!Choose(a, "--site", "DJ.DJ_Search_Web", site) ||
-      !Choose(a, "--type", "DJ.DJ_Search_Type", type)) {
-    return NoAnswer("the configuration");
+  if (!Choose(client, a, "--site", kDjSitesPath, site) ||
+      !Choose(client, a, "--type", kDjTypesPath, type)) {
+    return NoAnswer(client, "the configuration");
   }
-  const std::string query = "web=" + site + "&type=" + type + "&Sort=" + sort +
-                            "&key=" + PercentEncode(a.positional[0]) + "&page=" + std::to_string(page);
   JsonObject answer;
-  if (!answer.Parse(ServerRequest(kDjSearchScript, query, 1, 1))) return NoAnswer("the DJ search");
+  if (!answer.Parse(client.ServerRequest(
+          kDjSearchScript, DjQueryText(site, type, a.positional[0], page, sort), 1, 1))) {
+    return NoAnswer(client, "the DJ search");
+  }
   const int count = answer.GetCount("List");
+  std::vector<DjRecord> mixes;
   std::vector<std::string> ids;
-  for (int i = 0; i < count; ++i) ids.push_back(answer.GetItemObject(i, "List").GetText("SongID"));
-  JsonObject urls;
-  const bool haveUrls = !ids.empty() && DjAddresses(site, ids, urls);
-  std::vector<std::vector<std::string>> rows;
   for (int i = 0; i < count; ++i) {
-    const JsonObject mix = answer.GetItemObject(i, "List");
-    const std::string member = site + "_" + ids[static_cast<size_t>(i)];
-    rows.push_back({mix.GetText("SongID"), mix.GetText("SongName"), mix.GetText("SongTime"),
-                    mix.GetText("SongFileSize"), mix.GetText("SongUserName"),
-                    mix.GetText("SongAddDate"),
-                    Flag(haveUrls && urls.GetText(member + ".ST").size() > 5),
-                    Flag(haveUrls && urls.GetText(member + ".HQ").size() > 5)});
+    mixes.push_back(ReadDjRecord(answer.GetItemObject(i, "List")));
+    ids.push_back(mixes.back().SongID);
+  }
+  JsonObject urls;
+  const bool haveUrls = !ids.empty() && RequestDjAddresses(client, site, ids, urls);
+  std::vector<std::vector<std::string>> rows;
+  for (const DjRecord& mix : mixes) {
+    const DjAddresses addresses =
+        haveUrls ? ReadDjAddresses(urls, site, mix.SongID) : DjAddresses{};
+    rows.push_back({mix.SongID, mix.SongName, mix.SongTime, mix.SongFileSize, mix.SongUserName,
+                    mix.SongAddDate, Flag(DjAddressUsable(addresses.ST)),
+                    Flag(DjAddressUsable(addresses.HQ))});
   }
   WriteBytes(FormatTable(
       {"编号", "歌曲名称", "歌曲时长", "歌曲大小", "歌曲作者", "歌曲日期", "低", "高"}, rows));
-  return PrintText(site + " " + type + " " + sort + ": " + Counters(answer));
+  return PrintText(site + " " + type + " " + sort + ": " + Counters(ReadSearchCounters(answer)));
 }
 
-int SearchSites() {
+int SearchSites(ServerClient& client) {
   JsonObject config;
-  if (!FetchConfig(config)) return NoAnswer("the configuration");
-  for (const char* selector : {"Song.Song_Search_Web", "DJ.DJ_Search_Web", "DJ.DJ_Search_Type"}) {
+  if (!FetchConfig(client, config)) return NoAnswer(client, "the configuration");
+  for (const std::string_view selector : {kSongSitesPath, kDjSitesPath, kDjTypesPath}) {
     std::vector<std::vector<std::string>> rows;
     const int count = config.GetCount(selector);
     for (int i = 0; i < count; ++i) {
@@ -201,42 +193,38 @@ int Search(const std::vector<std::string>& args) {
   if (!SplitArguments(args, 1, {"--site", "--page", "--type", "--sort"}, a, error))
     return UsageError(error);
   const std::string what = args.empty() ? std::string() : args[0];
-  if (what == "song") return SearchSong(a);
-  if (what == "dj") return SearchDj(a);
-  if (what == "sites" && a.positional.empty()) return SearchSites();
+  ServerClient client(ApiBaseUrl());
+  if (what == "song") return SearchSong(client, a);
+  if (what == "dj") return SearchDj(client, a);
+  if (what == "sites" && a.positional.empty()) return SearchSites(client);
   return UsageError("search song KEY | search dj KEY | search sites");
 }
 
-int ResolveSong(const Arguments& a, bool video) {
+int ResolveSong(ServerClient& client, const Arguments& a, bool video) {
   if (a.positional.size() != (video ? 1u : 2u)) {
     return UsageError(video ? "resolve mv MVID [--site S]"
                             : "resolve song SONGID ST|HD|HQ|SQ [--site S] [--mid MID]");
   }
   std::string site;
-  if (!Choose(a, "--site", "Song.Song_Search_Web", site)) return NoAnswer("the configuration");
+  if (!Choose(client, a, "--site", kSongSitesPath, site))
+    return NoAnswer(client, "the configuration");
   const std::string& key = a.positional[0];
-  const std::string quality = video ? "HQ" : a.positional[1];
-  const std::string query = "web=" + site + "&type=" + (video ? "MVurl" : "Songurl") +
-                            "&key=" + PercentEncode(key) + "&page=1&br=" + quality +
-                            "&mid=" + Option(a, "--mid");
-  JsonObject answer;
-  if (!answer.Parse(ServerRequest(SongScript(site), query, 1, 1)))
-    return NoAnswer("the address request");
-  std::string url;
-  if (video) {
-    url = answer.GetText("MVurl");
-  } else {
-    JsonObject entry;
-    if (entry.Parse(answer.GetText(site + "_" + key, true))) url = entry.GetText("Songurl");
-  }
-  if (url.empty()) return UsageError("no address for " + key + " in " + quality);
+  const std::string quality = video ? "MV" : a.positional[1];
+  if (!video && (quality == "MV" || SongUrlRequestType(quality).empty()))
+    return UsageError("resolve song takes ST, HD, HQ or SQ, not '" + quality + "'");
+  SongRecord song;
+  (video ? song.SongMV : song.SongID) = key;
+  song.media_mid = Option(a, "--mid");
+  const std::string url = RequestSongUrl(client, site, quality, song);
+  if (url.empty()) return UsageError("no address for " + key + " in " + (video ? "HQ" : quality));
   return PrintText(url);
 }
 
-int ResolveDj(const Arguments& a) {
+int ResolveDj(ServerClient& client, const Arguments& a) {
   if (a.positional.size() != 1) return UsageError("resolve dj ID[,ID...] [--site S]");
   std::string site;
-  if (!Choose(a, "--site", "DJ.DJ_Search_Web", site)) return NoAnswer("the configuration");
+  if (!Choose(client, a, "--site", kDjSitesPath, site))
+    return NoAnswer(client, "the configuration");
   std::vector<std::string> ids;
   std::string_view rest = a.positional[0];
   while (!rest.empty()) {
@@ -246,25 +234,22 @@ int ResolveDj(const Arguments& a) {
     rest.remove_prefix(comma + 1);
   }
   JsonObject urls;
-  if (ids.empty() || !DjAddresses(site, ids, urls)) return NoAnswer("the DJ address request");
+  if (ids.empty() || !RequestDjAddresses(client, site, ids, urls))
+    return NoAnswer(client, "the DJ address request");
   std::vector<std::vector<std::string>> rows;
   for (const std::string& id : ids) {
-    rows.push_back(
-        {id, urls.GetText(site + "_" + id + ".ST"), urls.GetText(site + "_" + id + ".HQ")});
+    const DjAddresses addresses = ReadDjAddresses(urls, site, id);
+    rows.push_back({id, addresses.ST, addresses.HQ});
   }
   return WriteBytes(FormatTable({"编号", "ST", "HQ"}, rows));
 }
 
-int ResolveDownload(const Arguments& a) {
+int ResolveDownload(ServerClient& client, const Arguments& a) {
   if (a.positional.size() != 1) return UsageError("resolve download Updata|Main|Engine");
-  JsonObject addresses;
-  if (!addresses.Parse(ServerRequest(kAddressScript, "fileName=" + a.positional[0], 1, 1))) {
-    return NoAnswer("the download address request");
-  }
+  const std::vector<std::string> addresses = DownloadAddresses(client, a.positional[0]);
+  if (addresses.empty()) return NoAnswer(client, "the download address request");
   std::vector<std::vector<std::string>> rows;
-  const int count = addresses.GetCount("");
-  for (int i = 0; i < count; ++i) {
-    const std::string address = addresses.GetItemText(i, "");
+  for (const std::string& address : addresses) {
     const std::string resolved = ResolveDownloadUrl(address);
     rows.push_back({address, resolved.empty() ? "(no content)" : resolved});
   }
@@ -276,10 +261,11 @@ int Resolve(const std::vector<std::string>& args) {
   std::string error;
   if (!SplitArguments(args, 1, {"--site", "--mid"}, a, error)) return UsageError(error);
   const std::string what = args.empty() ? std::string() : args[0];
-  if (what == "song") return ResolveSong(a, false);
-  if (what == "mv") return ResolveSong(a, true);
-  if (what == "dj") return ResolveDj(a);
-  if (what == "download") return ResolveDownload(a);
+  ServerClient client(ApiBaseUrl());
+  if (what == "song") return ResolveSong(client, a, false);
+  if (what == "mv") return ResolveSong(client, a, true);
+  if (what == "dj") return ResolveDj(client, a);
+  if (what == "download") return ResolveDownload(client, a);
   if (what == "url" && a.positional.size() == 1) {
     const std::string resolved = ResolveDownloadUrl(a.positional[0]);
     if (resolved.empty()) return UsageError("no content at " + a.positional[0]);
