@@ -123,6 +123,18 @@ TEST(LarkBayCli, CommandsWriteExactBytes) {
       {{"json", "text"}, "{\"a\":", "null\n"},
       {{"json", "count", ""}, "[1,2", "0\n"},
       {{"json", "set", "a", "1"}, "{bad", "null\n"},
+      {{"playlist-entry", "http://h/a.mp3", "B", "A"},
+       "",
+       "<li><a href='http://h/a.mp3'><b>B</b> - A</a></li>\r\n"},
+      {{"playlist-entry", "javascript:alert(1)", "<script>", "'x'"},
+       "",
+       "<li><a href=''><b>&lt;script&gt;</b> - &#39;x&#39;</a></li>\r\n"},
+      {{"page-digest"}, "<b>周杰伦</b> - 晴天", "0aa5078be82f221c77c509b5b2beaaa0\n"},
+      {{"percent-decode"}, "%41%4a%4A+%zz%4", "AJJ+%zz%4"},
+      {{"percent-decode"}, "%E4%B8%AD%FF", "中\xff"},
+      {{"percent-decode", "--utf8"}, "%E4%B8%AD", "中"},
+      {{"percent-decode", "--utf8"}, "a%FFb", "a\uFFFDb"},  // not UTF-8: U+FFFD
+      {{"cache", "stamp"}, "too short", "\n"},
   };
   for (const auto& c : cases) {
     std::string trace;
@@ -151,6 +163,17 @@ TEST(LarkBayCli, BadUsageGivesOneErrorLine) {
       {"json", "item", "1"},
       {"json", "set", "a"},
       {"json", "names"},
+      {"player-page"},
+      {"player-page", "--engine"},
+      {"player-page", "--asset-root", "http://r/"},
+      {"player-page", "--engine", "cef", "--bogus", "1"},
+      {"playlist-entry", "u", "b"},
+      {"page-digest", "x"},
+      {"percent-decode", "--gbk"},
+      {"cache"},
+      {"cache", "encode"},
+      {"cache", "stamp", "x"},
+      {"cache", "decode"},
   };
   for (const auto& args : cases) {
     std::string trace;
@@ -164,10 +187,63 @@ TEST(LarkBayCli, BadUsageGivesOneErrorLine) {
   }
 }
 
+// The page goes out as GB18030 bytes; without --asset-root the root follows
+// LARKBAY_API_BASE.
+TEST(LarkBayCli, PlayerPageWritesThePageBytes) {
+  const Outcome ie =
+      RunCli({"player-page", "--engine", "ie", "--asset-root", "http://r:1/"}, "http://h/中.mp3");
+  EXPECT_EQ(ie.status, 0);
+  EXPECT_EQ(ie.err, "");
+  EXPECT_TRUE(ie.out.starts_with("<!DOCTYPE html>\r\n<html lang=\"zh-CN\">\r\n")) << ie.out;
+  EXPECT_TRUE(ie.out.ends_with("\r\n</body>\r\n</html>")) << ie.out;
+  EXPECT_NE(ie.out.find("    <script src=\"http://r:1/newbox/js/html5media.min.js\"></script>\r\n"),
+            std::string::npos);
+  EXPECT_NE(ie.out.find("<audio id=\"music\" src=\"http://h/\xd6\xd0.mp3\" "), std::string::npos);
+
+  const char* saved = std::getenv("LARKBAY_API_BASE");
+  const std::string savedValue = saved != nullptr ? saved : "";
+  setenv("LARKBAY_API_BASE", "https://api.example:4443/gateway", 1);
+  const Outcome cef = RunCli({"player-page", "--engine", "cef"}, "<li>x</li>");
+  if (saved != nullptr) {
+    setenv("LARKBAY_API_BASE", savedValue.c_str(), 1);
+  } else {
+    unsetenv("LARKBAY_API_BASE");
+  }
+  EXPECT_EQ(cef.status, 0);
+  EXPECT_NE(cef.out.find("src=\"http://api.example:4443/soundmanager2/script/bar-ui.js\""),
+            std::string::npos)
+      << cef.out;
+  EXPECT_NE(cef.out.find("<ul class=\"sm2-playlist-bd\"><li>x</li></ul></div>\r\n"),
+            std::string::npos);
+}
+
+// A cache file gives back its stamp and document; one changed byte of the
+// digest or of the document and the stamp is refused (the digest covers only
+// what follows the stamp).
+TEST(LarkBayCli, CacheFileRoundTrip) {
+  const std::string document = R"({"Main":{"version":"1600584000"},"名":"中文"})";
+  const Outcome file = RunCli({"cache", "encode", "1700000000"}, document);
+  ASSERT_EQ(file.status, 0) << file.err;
+  ASSERT_GT(file.out.size(), 42u);
+  EXPECT_EQ(file.out.substr(32, 10), "1700000000");
+  EXPECT_EQ(RunCli({"cache", "stamp"}, file.out).out, "1700000000\n");
+  EXPECT_EQ(RunCli({"cache", "document"}, file.out).out, document);
+
+  for (const size_t at : {size_t{0}, size_t{31}, size_t{42}, file.out.size() - 1}) {
+    std::string damaged = file.out;
+    damaged[at] = damaged[at] == 'A' ? 'B' : 'A';
+    const Outcome stamp = RunCli({"cache", "stamp"}, damaged);
+    EXPECT_EQ(stamp.status, 0);
+    EXPECT_EQ(stamp.out, "\n") << "byte " << at;
+  }
+}
+
 TEST(LarkBayCli, HelpListsTheCommands) {
   const Outcome outcome = RunCli({"--help"}, "");
   EXPECT_EQ(outcome.status, 0);
-  for (const char* command : {"base64", "swapcase", "md5", "utf8-to-gbk", "gbk-to-utf8", "json"}) {
+  for (const char* command :
+       {"base64", "swapcase", "md5", "utf8-to-gbk", "gbk-to-utf8", "json", "player-page",
+        "playlist-entry", "page-digest", "percent-decode", "cache"}) {
     EXPECT_NE(outcome.out.find(std::string("\n  ") + command), std::string::npos) << command;
   }
 }

@@ -1,0 +1,31 @@
+#pragma once
+// Start-up steps 3 and 4: the updater kept at the version the configuration
+// announces, and the hand-over to it when the program itself is not.
+
+#include <string_view>
+
+namespace larkbay {
+
+struct StepContext;
+
+inline constexpr char kUpdateErrorText[] = "【主程序】发现新版本，但是更新地址失效，请到群内更新。";
+inline constexpr char kUpdateErrorTitle[] = "更新错误";
+// Config.ini key: the announced version the program last handed over for.
+inline constexpr char kHandedOverKey[] = "HandedOverVersion";
+
+// True when Update.exe in the data folder has the announced digest, or has
+// just been replaced by a download that has it. A download with any other
+// digest is thrown away and the old file kept.
+bool UpdateUpdater(StepContext& context);
+
+// True when the program is the announced version. Otherwise hands over to
+// the updater (record written, updater started, then false after the wait)
+// or, without a working address, shows "更新错误" and ends the process. A
+// version already handed over once is not handed over again: false, and the
+// program goes on as it is.
+bool UpdateProgram(StepContext& context);
+
+// Ends every other process whose executable file is called `name`.
+void KillProgramByName(std::string_view name);
+
+}  // namespace larkbay

@@ -1,0 +1,216 @@
+// The updater kept current and the hand-over to it, end to end: the reference
+// server hands out the real updater and a "program" (a probe that logs its
+// starts), the step installs the updater and starts it, the updater replaces
+// the running probe, ends it and starts the new one.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "platform/processes.h"
+#include "remote/program_config.h"
+#include "remote/remote_paths.h"
+#include "remote/self_update.h"
+#include "remote/updater_record.h"
+#include "services/text/text_helpers.h"
+#include "step_fixture.h"
+
+namespace larkbay::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr char kNewVersion[] = "1700000000";
+
+bool Executable(const fs::path& file) { return ::access(file.c_str(), X_OK) == 0; }
+
+template <typename Condition>
+bool WaitFor(Condition condition, std::chrono::milliseconds limit = 10s) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(50ms);
+  }
+  return true;
+}
+
+// Starts `program` and answers its pid; the child is reaped when it ends.
+pid_t StartChild(const fs::path& program) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  return pid;
+}
+
+void Reap(pid_t pid) {
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, nullptr, 0);
+}
+
+// A downloads folder with the real updater and a program file, and a server
+// announcing `version` for the program.
+struct UpdateServer {
+  explicit UpdateServer(std::string version, std::vector<std::string> extra = {},
+                        bool withProgram = true) {
+    fs::copy_file(LARKBAY_UPDATER_BINARY, downloads.Path() / "Update.exe");
+    if (withProgram) fs::copy_file(LARKBAY_PROBE_BINARY, downloads.Path() / "lark-bay");
+    extra.insert(extra.begin(), {"--main-version", std::move(version)});
+    server = std::make_unique<ServerProcess>(downloads.Path(), extra);
+  }
+  TempFolder downloads;
+  std::unique_ptr<ServerProcess> server;
+};
+
+void Configure(StepFixture& f) {
+  StepContext context = f.Context();
+  ASSERT_TRUE(FetchProgramConfig(context));
+}
+
+TEST(SelfUpdate, UpdaterIsReplacedOnlyByADownloadWithTheAnnouncedDigest) {
+  UpdateServer good("1600584000");
+  ASSERT_TRUE(good.server->Ready()) << good.server->Output();
+  StepFixture f(good.server->Base());
+  Configure(f);
+  StepContext context = f.Context();
+  const fs::path updater = f.File(kUpdaterFile);
+  const std::string served = ReadFile(LARKBAY_UPDATER_BINARY);
+
+  // Missing, then wrong: replaced by the served updater, ready to start.
+  for (const char* before : {"", "an old updater"}) {
+    SCOPED_TRACE(before);
+    if (*before) WriteFile(updater, before);
+    EXPECT_TRUE(UpdateUpdater(context));
+    EXPECT_EQ(ReadFile(updater), served);
+    EXPECT_TRUE(Executable(updater));
+  }
+  // Current: left as it is.
+  const auto written = fs::last_write_time(updater);
+  EXPECT_TRUE(UpdateUpdater(context));
+  EXPECT_EQ(fs::last_write_time(updater), written);
+
+  // Announced digests that no download has: the old file stays.
+  UpdateServer lying("1600584000", {"--fault", "badsum"});
+  ASSERT_TRUE(lying.server->Ready());
+  StepFixture g(lying.server->Base());
+  Configure(g);
+  StepContext badsum = g.Context();
+  WriteFile(g.File(kUpdaterFile), "an old updater");
+  EXPECT_FALSE(UpdateUpdater(badsum));
+  EXPECT_EQ(ReadFile(g.File(kUpdaterFile)), "an old updater");
+}
+
+TEST(SelfUpdate, CurrentVersionAndMissingEntriesHandNothingOver) {
+  UpdateServer server("1600584000");
+  ASSERT_TRUE(server.server->Ready());
+  StepFixture f(server.server->Base());
+  Configure(f);
+  StepContext context = f.Context();
+  EXPECT_TRUE(UpdateProgram(context));
+  EXPECT_EQ(f.state.appState.LatestVersionNumber, 1600584000);
+  EXPECT_FALSE(fs::exists(f.File(kUpdaterRecordFile)));
+  EXPECT_TRUE(f.sleeps.empty());
+
+  ASSERT_TRUE(f.state.ProgramConfig.Parse(R"({"DJ":{}})"));
+  EXPECT_FALSE(UpdateUpdater(context));
+  EXPECT_FALSE(UpdateProgram(context));
+  ASSERT_TRUE(f.state.ProgramConfig.Parse(R"({"Program":{"Updata":{}}})"));
+  EXPECT_FALSE(UpdateProgram(context));
+  EXPECT_TRUE(f.controls.MessageBoxes().empty());
+  EXPECT_EQ(f.ends, 0);
+}
+
+TEST(SelfUpdate, NewVersionWithoutAddressEndsTheProgram) {
+  UpdateServer server(kNewVersion, {}, false);
+  ASSERT_TRUE(server.server->Ready());
+  StepFixture f(server.server->Base());
+  Configure(f);
+  StepContext context = f.Context();
+  EXPECT_FALSE(UpdateProgram(context));
+  ASSERT_EQ(f.controls.MessageBoxes().size(), 1u);
+  EXPECT_EQ(f.controls.MessageBoxes()[0].title, "更新错误");
+  EXPECT_EQ(f.controls.MessageBoxes()[0].text, "【主程序】发现新版本，但是更新地址失效，请到群内更新。");
+  EXPECT_EQ(f.ends, 1);
+}
+
+TEST(SelfUpdate, NewVersionHandsOverOnceAndTheUpdaterRestartsTheProgram) {
+  UpdateServer server(kNewVersion);
+  ASSERT_TRUE(server.server->Ready()) << server.server->Output();
+  StepFixture f(server.server->Base());
+  Configure(f);
+
+  // The running "program": a probe copied into a folder of its own.
+  TempFolder install;
+  const fs::path program = install.Path() / "lark-bay";
+  fs::copy_file(LARKBAY_PROBE_BINARY, program);
+  WriteFile(install.Path() / "marker", "old build");
+  const pid_t running = StartChild(program);
+  const fs::path log = program.string() + ".log";
+  ASSERT_TRUE(WaitFor([&] { return fs::exists(log); }));
+
+  StepContext context = f.Context();
+  context.program = {static_cast<ProcessId>(running), install.Path().string(), "lark-bay"};
+  ASSERT_TRUE(UpdateUpdater(context));
+  EXPECT_FALSE(UpdateProgram(context));
+  EXPECT_EQ(f.state.appState.LatestVersionNumber, 1700000000);
+  EXPECT_EQ(f.sleeps, (std::vector<std::chrono::milliseconds>{200ms, 200ms, 5000ms}));
+
+  UpdaterRecord record;
+  ASSERT_TRUE(ReadUpdaterRecord(f.File(kUpdaterRecordFile), record));
+  EXPECT_EQ(record.processId, static_cast<ProcessId>(running));
+  EXPECT_EQ(record.address, server.server->Base() + "/download/lark-bay");  // the address the redirect leads to
+  EXPECT_EQ(record.saveFolder, install.Path().string() + "/");
+  EXPECT_EQ(record.fileName, "lark-bay");
+  EXPECT_EQ(record.startProgram, program.string());
+
+  // The updater ends the old copy and starts the new one.
+  int status = 0;
+  ASSERT_TRUE(WaitFor([&] { return ::waitpid(running, &status, WNOHANG) == running; }, 20s));
+  EXPECT_TRUE(WIFSIGNALED(status));
+  std::string started;
+  ASSERT_TRUE(WaitFor([&] {
+    started = ReadFile(log);
+    return std::count(started.begin(), started.end(), '\n') >= 2;
+  }));
+  EXPECT_EQ(ReadFile(program), ReadFile(LARKBAY_PROBE_BINARY));
+  EXPECT_TRUE(Executable(program));
+  const ProcessId restarted =
+      static_cast<ProcessId>(std::stoul(started.substr(started.rfind("started ") + 8)));
+  EXPECT_TRUE(IsProcessRunning(restarted));
+  KillProcess(restarted, true);
+
+  // The same announcement at the next start: no second hand-over.
+  f.sleeps.clear();
+  fs::remove(f.File(kUpdaterRecordFile));
+  StepContext next = f.Context();
+  EXPECT_FALSE(UpdateProgram(next));
+  EXPECT_TRUE(f.sleeps.empty());
+  EXPECT_FALSE(fs::exists(f.File(kUpdaterRecordFile)));
+  EXPECT_EQ(f.ends, 0);
+}
+
+TEST(SelfUpdate, KillProgramByNameEndsOnlyThatFileName) {
+  TempFolder folder;
+  const fs::path named = folder.Path() / "Update.exe";
+  const fs::path other = folder.Path() / "Update.exe.old";
+  fs::copy_file(LARKBAY_PROBE_BINARY, named);
+  fs::copy_file(LARKBAY_PROBE_BINARY, other);
+  const pid_t a = StartChild(named);
+  const pid_t b = StartChild(other);
+  ASSERT_TRUE(WaitFor([&] { return fs::exists(named.string() + ".log") && fs::exists(other.string() + ".log"); }));
+  KillProgramByName("Update.exe");
+  int status = 0;
+  EXPECT_TRUE(WaitFor([&] { return ::waitpid(a, &status, WNOHANG) == a; }));
+  EXPECT_EQ(::waitpid(b, &status, WNOHANG), 0);
+  Reap(b);
+}
+
+}  // namespace
+}  // namespace larkbay::test

@@ -1,0 +1,83 @@
+// Update.exe: replaces a file of the Lark-Bay client as the hand-over record
+// beside this program describes it, ends the old program and starts the new
+// one. Run without arguments from the client's data folder.
+//
+//   Update.exe [--record PATH]
+
+#include <curl/curl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "console_report.h"
+#include "update_job.h"
+#ifdef LARKBAY_UPDATER_WINDOW
+#include "progress_window.h"
+#endif
+
+namespace {
+
+using namespace larkbay::updater;
+
+void PrintUsage(std::FILE* out) {
+  std::fprintf(out,
+               "usage: Update.exe [--record PATH]\n"
+               "  Reads the hand-over record (default: program_updata_config beside this\n"
+               "  program), downloads the new file, replaces the old one, ends the old\n"
+               "  program and starts the new one.\n");
+}
+
+#ifdef LARKBAY_UPDATER_WINDOW
+bool HasDisplay() {
+  const auto set = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] != '\0';
+  };
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if (platform != nullptr && std::string_view(platform) == "offscreen") return false;
+  return set("DISPLAY") || set("WAYLAND_DISPLAY");
+}
+#endif
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string recordPath;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--record" && i + 1 < argc) {
+      recordPath = argv[++i];
+    } else if (arg == "--help" || arg == "-h") {
+      PrintUsage(stdout);
+      return kExitOk;
+    } else {
+      std::fprintf(stderr, "updater: unknown argument: %s\n", argv[i]);
+      PrintUsage(stderr);
+      return kExitUsage;
+    }
+  }
+  if (recordPath.empty()) recordPath = DefaultRecordPath();
+
+  if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+    std::fprintf(stderr, "updater: cannot start libcurl\n");
+    return kExitDownloadFailed;
+  }
+  int code = kExitOk;
+  bool ran = false;
+  const auto job = [&recordPath](UpdateReport& report) { return RunUpdate(recordPath, report); };
+#ifdef LARKBAY_UPDATER_WINDOW
+  if (HasDisplay()) {
+    code = RunInWindow(argc, argv, job);
+    ran = true;
+  }
+#endif
+  if (!ran) {
+    ConsoleReport report;
+    code = job(report);
+  }
+  curl_global_cleanup();
+  return code;
+}

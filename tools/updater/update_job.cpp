@@ -1,0 +1,180 @@
+#include "update_job.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "download.h"
+#include "platform/processes.h"
+#include "remote/updater_record.h"
+
+namespace larkbay::updater {
+namespace {
+
+constexpr std::string_view kRecordFileName = "program_updata_config";
+constexpr auto kEndWait = std::chrono::seconds(3);
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
+}
+
+std::string BaseName(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string ErrnoText(int error) { return std::strerror(error); }
+
+// Field 4 is a name inside field 3, never a way out of it.
+bool IsPlainFileName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
+// An executable keeps its run bit; so does the program that is started next.
+mode_t ModeFor(const std::string& target, const UpdaterRecord& record) {
+  struct stat old {};
+  if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) && (old.st_mode & 0111) != 0) {
+    return 0755;
+  }
+  return BaseName(target) == BaseName(record.startProgram) ? 0755 : 0644;
+}
+
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+// Downloads into a temporary file beside `target` and renames it over the
+// target; the target is untouched unless the whole file came.
+int FetchAndReplace(const UpdaterRecord& record, const std::string& target, UpdateReport& report) {
+  const std::string temporary = target + ".download-" + std::to_string(CurrentProcessId());
+  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0 && errno == EEXIST && ::unlink(temporary.c_str()) == 0) {
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  }
+  if (fd < 0) {
+    report.Failure("cannot create " + temporary + ": " + ErrnoText(errno));
+    return kExitDownloadFailed;
+  }
+  auto discard = [&](int code, const std::string& why) {
+    if (fd >= 0) ::close(fd);
+    ::unlink(temporary.c_str());
+    report.Failure(why);
+    return code;
+  };
+
+  report.Step(UpdateStep::kDownload, record.address + " → " + target);
+  const DownloadResult download = DownloadToFile(record.address, fd, report);
+  if (!download.ok) return discard(kExitDownloadFailed, download.why);
+  report.Step(UpdateStep::kReceived, std::to_string(download.bytes));
+
+  if (::fchmod(fd, ModeFor(target, record)) != 0 || ::fsync(fd) != 0) {
+    return discard(kExitReplaceFailed, "cannot finish " + temporary + ": " + ErrnoText(errno));
+  }
+  const int closed = ::close(fd);
+  fd = -1;
+  if (closed != 0) {
+    return discard(kExitReplaceFailed, "cannot finish " + temporary + ": " + ErrnoText(errno));
+  }
+  if (::rename(temporary.c_str(), target.c_str()) != 0) {
+    return discard(kExitReplaceFailed, "cannot replace " + target + ": " + ErrnoText(errno));
+  }
+  SyncFolder(FolderOf(target));
+  report.Step(UpdateStep::kReplaced, target);
+  return kExitOk;
+}
+
+// Ends the old program, but only when the process runs that program: the id
+// in the record may since belong to anything else.
+void EndOldProgram(const UpdaterRecord& record, UpdateReport& report) {
+  const ProcessId id = record.processId;
+  const std::string idText = std::to_string(id);
+  if (id == CurrentProcessId()) {
+    report.Step(UpdateStep::kNotEnded, "process " + idText + " is this updater");
+    return;
+  }
+  if (!IsProcessRunning(id)) {
+    report.Step(UpdateStep::kNotEnded, "process " + idText + " is not running");
+    return;
+  }
+  if (!IsSameExecutable(id, record.startProgram)) {
+    report.Step(UpdateStep::kNotEnded,
+                "process " + idText + " does not run " + record.startProgram + "; left alone");
+    return;
+  }
+  if (!KillProcess(id, true)) {
+    report.Step(UpdateStep::kNotEnded,
+                "process " + idText + " cannot be ended: " + ErrnoText(errno));
+    return;
+  }
+  const auto deadline = std::chrono::steady_clock::now() + kEndWait;
+  while (IsProcessRunning(id) && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  if (IsProcessRunning(id)) {
+    report.Step(UpdateStep::kNotEnded, "process " + idText + " is still running after SIGKILL");
+    return;
+  }
+  report.Step(UpdateStep::kEnded, idText);
+}
+
+}  // namespace
+
+std::string DefaultRecordPath() {
+  const std::string own = OwnExecutablePath();
+  if (own.empty()) return {};
+  return FolderOf(own) + "/" + std::string(kRecordFileName);
+}
+
+std::string TargetPath(const UpdaterRecord& record) {
+  std::string target = record.saveFolder;
+  if (!target.ends_with('/')) target += '/';
+  return target + record.fileName;
+}
+
+int RunUpdate(const std::string& recordPath, UpdateReport& report) {
+  if (recordPath.empty()) {
+    report.Failure("cannot find the folder of this program");
+    return kExitBadRecord;
+  }
+  report.Step(UpdateStep::kReadRecord, recordPath);
+  UpdaterRecord record;
+  if (::access(recordPath.c_str(), R_OK) != 0) {
+    report.Failure("cannot read " + recordPath + ": " + ErrnoText(errno));
+    return kExitBadRecord;
+  }
+  if (!ReadUpdaterRecord(recordPath, record)) {
+    report.Failure(recordPath + " is not a valid record (pid|address|folder|file name|program)");
+    return kExitBadRecord;
+  }
+  if (!IsPlainFileName(record.fileName)) {
+    report.Failure(recordPath + ": the file name \"" + record.fileName +
+                   "\" is not a plain file name");
+    return kExitBadRecord;
+  }
+  const std::string target = TargetPath(record);
+  struct stat folder {};
+  if (::stat(FolderOf(target).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) {
+    report.Failure("the folder " + record.saveFolder + " does not exist");
+    return kExitBadRecord;
+  }
+
+  if (const int code = FetchAndReplace(record, target, report); code != kExitOk) return code;
+  EndOldProgram(record, report);
+  if (!StartProgram(record.startProgram)) {
+    report.Failure("cannot start " + record.startProgram);
+    return kExitStartFailed;
+  }
+  report.Step(UpdateStep::kStarted, record.startProgram);
+  return kExitOk;
+}
+
+}  // namespace larkbay::updater

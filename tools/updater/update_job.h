@@ -1,0 +1,57 @@
+#pragma once
+// The updater's work, free of any window: read the hand-over record, download
+// the new file beside its target, put it in place, end the old program and
+// start the new one. The caller shows the progress.
+
+#include <cstdint>
+#include <string>
+
+namespace larkbay {
+struct UpdaterRecord;
+}
+
+namespace larkbay::updater {
+
+// The updater's exit codes.
+enum ExitCode : int {
+  kExitOk = 0,
+  kExitBadRecord = 1,       // the record is missing or malformed; nothing touched
+  kExitUsage = 2,           // unknown command-line arguments
+  kExitDownloadFailed = 3,  // no complete download; the old file is untouched
+  kExitReplaceFailed = 4,   // the download could not be put in place; the old file is untouched
+  kExitStartFailed = 5,     // the file was replaced but the program could not be started
+};
+
+enum class UpdateStep {
+  kReadRecord,  // detail: the record file
+  kDownload,    // detail: "<address> → <target>"
+  kReceived,    // detail: the byte count
+  kReplaced,    // detail: the target
+  kEnded,       // detail: the process id
+  kNotEnded,    // detail: why the process was left alone
+  kStarted,     // detail: the program
+};
+
+// Where the job reports; called on the job's thread.
+class UpdateReport {
+ public:
+  virtual ~UpdateReport() = default;
+  virtual void Step(UpdateStep step, const std::string& detail) = 0;
+  // `total` is -1 when the server announced no length.
+  virtual void Progress(std::uint64_t received, std::int64_t total) = 0;
+  // Why the update stopped; the job then returns a non-zero code.
+  virtual void Failure(const std::string& why) = 0;
+  // Polled during the download: true stops it (the old file stays).
+  virtual bool Cancelled() const { return false; }
+};
+
+// The record file beside this program's executable ("" when unknown).
+std::string DefaultRecordPath();
+
+// Field 3 joined with field 4.
+std::string TargetPath(const UpdaterRecord& record);
+
+// The whole update; an ExitCode.
+int RunUpdate(const std::string& recordPath, UpdateReport& report);
+
+}  // namespace larkbay::updater
