@@ -7,12 +7,22 @@
 #include "app/startup/show_main_window.h"
 #include "app/windows/main_window.h"
 #include "app/windows/site_window.h"
+#include "app/windows/site_window_binding.h"
+#include "net/api_base.h"
+#include "platform/app_data_dir.h"
+#include "player/asset_root.h"
 #include "app/windows/startup_window.h"
+#include "platform/control_names.h"
 #include "platform/processes.h"
 
 namespace larkbay {
 
-Program::Program(ProgramOptions options) : context_{controls_, state_} {
+Program::Program(ProgramOptions options)
+    : server_(options.apiBase.empty() ? ApiBaseUrl() : options.apiBase),
+      remote_{controls_, state_, server_,
+              options.dataDir.empty() ? AppDataDir() : options.dataDir,
+              options.apiBase.empty() ? DefaultAssetRoot() : AssetRootFor(options.apiBase)},
+      context_{controls_, state_, &remote_} {
   controls_.AddWindowFactory(kMainWindowName, [this] {
     mainWindow_ = new MainWindow;
     return mainWindow_.data();
@@ -28,13 +38,15 @@ Program::Program(ProgramOptions options) : context_{controls_, state_} {
   hooks.shutDownBrowser = [this] { ShutDownBrowser(context_); };
   hooks.endProcess = options.endProcess;
   if (!hooks.endProcess) hooks.endProcess = [] { KillProcess(0, false); };
+  remote_.endProcess = hooks.endProcess;
   hooks.mainWindowShown = options.mainWindowShown;
   std::vector<InitStep> steps =
       options.steps ? options.steps(context_) : DefaultInitSteps(context_);
   flow_ = std::make_unique<StartupFlow>(controls_, state_, std::move(steps), std::move(hooks));
   flow_->Bind();
 
-  controls_.Bind("DJ_透明标签_遮挡搜索站点", ControlEvent::LeftButtonReleased,
+  BindSiteWindow(controls_, state_, remote_.dataDir);
+  controls_.Bind(names::kDjSiteCover, ControlEvent::LeftButtonReleased,
                  [this](const ControlEventArgs&) {
                    OpenSiteWindow();
                    return false;

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/controls/qt_controls.h"
@@ -13,6 +14,8 @@
 #include "app/startup/startup_flow.h"
 #include "app/state/app_state.h"
 #include "app/windows/main_window.h"
+#include "net/server_request.h"
+#include "remote/step_context.h"
 
 namespace larkbay {
 
@@ -20,6 +23,8 @@ using InitStepsFactory = std::function<std::vector<InitStep>(StartupContext&)>;
 
 struct ProgramOptions {
   InitStepsFactory steps;              // empty: the program's own steps
+  std::string apiBase;                 // empty: ApiBaseUrl()
+  std::string dataDir;                 // empty: AppDataDir()
   std::function<void()> endProcess;    // empty: end this process with exit code 0
   std::function<void()> mainWindowShown;
 };
@@ -36,15 +41,18 @@ class Program {
   void Start();
 
   QtControls& Controls() { return controls_; }
-  ProgramState& State() { return state_; }
+  AppProgramState& State() { return state_; }
+  StepContext& Remote() { return remote_; }
   StartupContext& Context() { return context_; }
   MainWindow* Main() const { return mainWindow_; }
 
  private:
   void OpenSiteWindow();
 
-  ProgramState state_;
+  AppProgramState state_;
   QtControls controls_;
+  ServerClient server_;
+  StepContext remote_;
   StartupContext context_;
   QPointer<MainWindow> mainWindow_;
   std::unique_ptr<StartupFlow> flow_;

@@ -47,7 +47,7 @@ class SettingsTest : public QObject {
     QFETCH(bool, on);
     testing::TempAppData appData;
     if (!ini.isEmpty()) appData.WriteConfigIni(ini);
-    ProgramState state;
+    AppProgramState state;
     MainWindow window;
     SettingsMenu(state, &window);
     const std::optional<MenuEntry> item = AutoPlayItem(state.SysMenu.Entries());
@@ -67,7 +67,7 @@ class SettingsTest : public QObject {
   void toggleThroughDispatcher() {
     testing::TempAppData appData;
     appData.WriteConfigIni("[Lark-Bay]\r\nAutoPlay=TRUE\r\n");
-    ProgramState state;
+    AppProgramState state;
     MainWindow window;
     std::vector<std::pair<unsigned, std::uintptr_t>> passedOn;
     window.SetWindowProc([&passedOn](unsigned message, std::uintptr_t wParam) {
@@ -96,7 +96,7 @@ class SettingsTest : public QObject {
 
   // Other messages pass through untouched.
   void otherCommandsPassThrough() {
-    ProgramState state;
+    AppProgramState state;
     bool ran = false;
     CommandTable table{{kWmCommand, 2003, [&ran] { ran = true; }}};
     std::vector<std::uintptr_t> passedOn;
@@ -112,7 +112,7 @@ class SettingsTest : public QObject {
   // Without a system menu the submenu is missing and AutoPlay stays off.
   void noSystemMenu() {
     testing::TempAppData appData;
-    ProgramState state;
+    AppProgramState state;
     QWidget bare;
     SettingsMenu(state, &bare);
     QVERIFY(state.SysMenu.Entries().empty());

@@ -28,7 +28,12 @@
 #include "app/windows/main_window.h"
 #include "app/windows/startup_window.h"
 #include "app_test_support.h"
+#include "server_run.h"
+#include "net/server_request.h"
+#include "platform/app_data_dir.h"
 #include "platform/processes.h"
+#include "remote/step_context.h"
+#include "state/program_state.h"
 
 using namespace larkbay;
 using namespace std::chrono_literals;
@@ -161,18 +166,27 @@ class StartupTest : public QObject {
     QVERIFY(console->viewport()->rect().contains(console->cursorRect()));
   }
 
-  // The program's own table: the labels in order, and drawing the main window
-  // counts as done even while its parts are not in the program yet.
+  // The program's own table: the labels in order, drawing the main window
+  // counts as done whatever its parts found, and a server that cannot be
+  // reached without a cached configuration ends the start-up.
   void programSteps() {
     testing::TempAppData appData;
     QtControls controls;
     ProgramState state;
-    StartupContext context{controls, state};
+    ServerClient nowhere("http://127.0.0.1:9");
+    StepContext remote{controls, state, nowhere, AppDataDir(), "http://127.0.0.1:9/"};
+    int ends = 0;
+    remote.endProcess = [&] { ++ends; };
+    StartupContext context{controls, state, &remote};
     const std::vector<InitStep> steps = DefaultInitSteps(context);
     QCOMPARE(steps.size(), std::size_t{7});
     for (int i = 0; i < 7; ++i) QCOMPARE(steps[i].label, std::string(kLabels[i]));
     QVERIFY(steps[6].run());
-    QVERIFY(!steps[1].run());  // no configuration fetch yet: "×", and the start-up goes on
+    auto lost = testing::AnswerNextMessageBox(QMessageBox::Ok);
+    QVERIFY(!steps[1].run());
+    QCOMPARE(ends, 1);
+    QCOMPARE(lost->title, QStringLiteral("失联！！！"));
+    QVERIFY(!steps[2].run());  // no configuration: nothing to update
   }
 
   // The timer's dots show while a step is busy and never stay inside a line.
@@ -307,9 +321,13 @@ class StartupTest : public QObject {
     const QString binary = qEnvironmentVariable("LARKBAY_APP_BINARY");
     if (binary.isEmpty()) QSKIP("LARKBAY_APP_BINARY is not set");
     testing::TempAppData appData;
+    testing::ServerRun server;
+    QVERIFY2(server.Start(), server.Output().constData());
+
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LARKBAY_STARTUP_TIMING"), QStringLiteral("1"));
+    env.insert(QStringLiteral("LARKBAY_API_BASE"), server.Base());
     program.setProcessEnvironment(env);
     program.start(binary, {});
     QVERIFY(program.waitForStarted());
@@ -319,6 +337,9 @@ class StartupTest : public QObject {
     const QString ini = appData.ReadConfigIni();
     QVERIFY2(ini.contains(QStringLiteral("Program=%1").arg(program.processId())), qPrintable(ini));
     QVERIFY(QFileInfo(appData.Path() + QStringLiteral("/Lark-Bay/data")).isDir());
+    // Both remote documents came and were cached.
+    for (const char* cache : {"/Lark-Bay/data/program_Config", "/Lark-Bay/data/muisclist_Config"})
+      QVERIFY2(QFileInfo(appData.Path() + QString::fromUtf8(cache)).size() > 42, cache);
     program.kill();
     program.waitForFinished();
   }

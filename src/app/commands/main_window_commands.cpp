@@ -6,15 +6,15 @@
 
 namespace larkbay {
 
-CommandTable MainWindowCommands(ProgramState& state) {
-  ProgramState* s = &state;
+CommandTable MainWindowCommands(AppProgramState& state) {
+  AppProgramState* s = &state;
   return {
       {kWmSysCommand, kAutoPlayCommand, [s] { ToggleAutoPlay(*s); }},
   };
 }
 
-void InstallCommandDispatcher(MainWindow& window, ProgramState& state, CommandTable table) {
-  ProgramState* s = &state;
+void InstallCommandDispatcher(MainWindow& window, AppProgramState& state, CommandTable table) {
+  AppProgramState* s = &state;
   state.PrevWndProc = window.SetWindowProc(
       [s, table = std::move(table)](unsigned message, std::uintptr_t wParam) {
         MainWindowCommandProc(table, s->PrevWndProc, message, wParam);

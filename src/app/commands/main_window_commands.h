@@ -6,13 +6,13 @@
 namespace larkbay {
 
 class MainWindow;
-struct ProgramState;
+struct AppProgramState;
 
 // Every command of the main window's menus and what carries it out.
-CommandTable MainWindowCommands(ProgramState& state);
+CommandTable MainWindowCommands(AppProgramState& state);
 
 // Puts MainWindowCommandProc with `table` in front of the window's procedure
 // and keeps the previous one in state.PrevWndProc.
-void InstallCommandDispatcher(MainWindow& window, ProgramState& state, CommandTable table);
+void InstallCommandDispatcher(MainWindow& window, AppProgramState& state, CommandTable table);
 
 }  // namespace larkbay

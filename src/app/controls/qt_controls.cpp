@@ -16,6 +16,7 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include "app/controls/qt_controls_gui_thread.h"
 #include "app/widgets/cover_label.h"
@@ -43,6 +44,12 @@ int VirtualKeyCode(const QKeyEvent& key) {
   if (k == Qt::Key_Delete) return 46;
   if ((k >= Qt::Key_0 && k <= Qt::Key_9) || (k >= Qt::Key_A && k <= Qt::Key_Z)) return k;
   return 0;
+}
+
+// An HTML view's address as its handlers compare it: a local page as its
+// plain path, anything else as the URL text.
+std::string ViewAddress(const QUrl& url) {
+  return ToStdString(url.isLocalFile() ? url.toLocalFile() : url.toString());
 }
 
 }  // namespace
@@ -128,12 +135,14 @@ void QtControls::Wire(QObject* object, const std::string& name) {
     connect(view, &QTextBrowser::anchorClicked, this, [this, name, view](const QUrl& link) {
       const QUrl target = view->source().resolved(link);
       ControlEventArgs args;
-      args.address = ToStdString(target.toString());
-      if (!Fire(name, ControlEvent::BeforeNavigate, args)) view->setSource(target);
+      args.address = ViewAddress(target);
+      // The handler may close the window, and the view with it.
+      QPointer<QTextBrowser> alive = view;
+      if (!Fire(name, ControlEvent::BeforeNavigate, args) && alive) alive->setSource(target);
     });
     connect(view, &QTextBrowser::sourceChanged, this, [this, name, view](const QUrl& source) {
       ControlEventArgs args;
-      args.address = ToStdString(source.toString());
+      args.address = ViewAddress(source);
       QPointer<QTextBrowser> alive = view;
       QTimer::singleShot(0, this, [this, name, alive, args] {
         if (alive) Fire(name, ControlEvent::DocumentReady, args);

@@ -10,6 +10,7 @@
 
 #include "app/controls/qt_controls.h"
 #include "app/controls/qt_controls_gui_thread.h"
+#include "app/widgets/html_view.h"
 #include "app/widgets/tab_control.h"
 #include "app/windows/list_view_setup.h"
 
@@ -220,7 +221,11 @@ bool QtControls::ShowHtml(std::string_view name, std::string_view html) {
   return OnGui([&] {
     auto* view = qobject_cast<QTextBrowser*>(Find(name));
     if (!view) return false;
-    view->setHtml(ToQString(html));
+    if (auto* page = qobject_cast<HtmlView*>(view)) {
+      page->ShowPage(ToQString(html));
+    } else {
+      view->setHtml(ToQString(html));
+    }
     const std::string control(name);
     QPointer<QTextBrowser> alive = view;
     QTimer::singleShot(0, this, [this, control, alive] {

@@ -6,7 +6,7 @@
 
 namespace larkbay {
 
-void SettingsMenu(ProgramState& state, QWidget* mainWindow) {
+void SettingsMenu(AppProgramState& state, QWidget* mainWindow) {
   if (!state.SysMenu.AttachSystemMenu(mainWindow)) return;
   PopupMenu settings;
   settings.CreatePopup();
@@ -19,7 +19,7 @@ void SettingsMenu(ProgramState& state, QWidget* mainWindow) {
   settings.Destroy();  // the system menu keeps the submenu
 }
 
-void ToggleAutoPlay(ProgramState& state) {
+void ToggleAutoPlay(AppProgramState& state) {
   state.appState.AutoPlay = !state.appState.AutoPlay;
   state.SysMenu.SetItemState(kAutoPlayCommand, state.appState.AutoPlay ? kMenuStateChecked : 0,
                              false);

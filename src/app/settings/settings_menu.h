@@ -6,16 +6,16 @@ class QWidget;
 
 namespace larkbay {
 
-struct ProgramState;
+struct AppProgramState;
 
 inline constexpr int kAutoPlayCommand = 1999;
 
 // Binds SysMenu to `mainWindow`'s system menu and appends the submenu; the
 // check mark shows the stored AutoPlay setting. Nothing when the system menu
 // cannot be bound (AutoPlay then stays off for the run).
-void SettingsMenu(ProgramState& state, QWidget* mainWindow);
+void SettingsMenu(AppProgramState& state, QWidget* mainWindow);
 
 // Flips AutoPlay, its check mark and the stored setting together.
-void ToggleAutoPlay(ProgramState& state);
+void ToggleAutoPlay(AppProgramState& state);
 
 }  // namespace larkbay

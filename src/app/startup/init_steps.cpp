@@ -2,25 +2,34 @@
 
 #include "app/startup/pending_steps.h"
 #include "app/startup/single_instance_step.h"
+#include "remote/music_list.h"
+#include "remote/program_config.h"
+#include "remote/search_sites.h"
+#include "remote/self_update.h"
+#include "remote/step_context.h"
+#include "state/program_state.h"
 
 namespace larkbay {
 
 std::vector<InitStep> DefaultInitSteps(StartupContext& context) {
   StartupContext* c = &context;
+  auto remote = [c](bool (*step)(StepContext&)) {
+    return [c, step] { return c->remote != nullptr && step(*c->remote); };
+  };
   return {
       {"主程序->初始化", [c] { return RunSingleInstanceCheck(*c); }},
-      {"服务器->初始化", [c] { return FetchProgramConfig(*c); }},
-      {"更新程序->初始化", [c] { return UpdateUpdater(*c); }},
-      {"版本更新->初始化", [c] { return UpdateProgram(*c); }},
+      {"服务器->初始化", remote(&FetchProgramConfig)},
+      {"更新程序->初始化", remote(&UpdateUpdater)},
+      {"版本更新->初始化", remote(&UpdateProgram)},
       {"引擎环境->初始化", [c] { return InstallEngine(*c); }},
-      {"推荐歌单->初始化", [c] { return LoadMusicList(*c); }},
+      {"推荐歌单->初始化", remote(&LoadMusicList)},
       {"绘制->主窗口",
        [c] {
          // Drawing the main window always counts as done: each part leaves
          // its template content when it has nothing better.
-         FillDjSearchLists(*c);
-         FillSongSiteList(*c);
-         ShowPlayerPage(*c, {});
+         FillDjSearchLists(c->controls, c->state);
+         FillSongSiteList(c->controls, c->state);
+         ShowPlayerPage(*c, c->state.RecommendHtml);
          return true;
        }},
   };

@@ -9,13 +9,7 @@
 
 namespace larkbay {
 
-bool FetchProgramConfig(StartupContext& context);
-bool UpdateUpdater(StartupContext& context);
-bool UpdateProgram(StartupContext& context);
 bool InstallEngine(StartupContext& context);
-bool LoadMusicList(StartupContext& context);
-bool FillDjSearchLists(StartupContext& context);
-bool FillSongSiteList(StartupContext& context);
 bool ShowPlayerPage(StartupContext& context, std::string_view pageHtml);
 // Closes the embedded browser's windows and ends its engine; nothing to do
 // while no browser engine has been loaded.

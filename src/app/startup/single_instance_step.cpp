@@ -1,7 +1,7 @@
 #include "app/startup/single_instance_step.h"
 
 #include "app/startup/init_sequence.h"
-#include "app/state/app_state.h"
+#include "state/program_state.h"
 #include "platform/control_interface.h"
 
 namespace larkbay {

@@ -5,10 +5,14 @@ namespace larkbay {
 
 class ControlInterface;
 struct ProgramState;
+struct StepContext;
 
 struct StartupContext {
   ControlInterface& controls;
   ProgramState& state;
+  // The server, data folder and program identity of the remote configuration
+  // steps; without them those steps cannot run and mark "×".
+  StepContext* remote = nullptr;
 };
 
 }  // namespace larkbay

@@ -2,7 +2,7 @@
 
 #include "app/startup/console_log.h"
 #include "app/startup/show_main_window.h"
-#include "app/state/app_state.h"
+#include "state/program_state.h"
 #include "platform/control_interface.h"
 
 namespace larkbay {

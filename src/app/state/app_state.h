@@ -1,35 +1,14 @@
 #pragma once
-// Program-wide values: created at process start, alive until exit. Each value
-// has one writer at a time, as the start-up and the handlers are ordered.
-
-#include <atomic>
-#include <cstdint>
-#include <string>
+// The program-wide values of the app: the core's values plus what only the
+// windows use (the menus and the main window's procedure).
 
 #include "app/commands/window_proc.h"
 #include "services/menu/popup_menu.h"
+#include "state/program_state.h"
 
 namespace larkbay {
 
-inline constexpr std::int32_t kVersionNumber = 1600584000;
-inline constexpr char kVersionText[] = "2.0 Velmont";
-
-struct AppState {
-  std::int32_t VersionNumber = 0;
-  std::string VersionText;
-  std::int32_t LatestVersionNumber = 0;  // announced by the server
-  std::string PlayerEngine;              // "cef" or "ie"
-  bool AutoPlay = false;
-  std::string SavePath;                  // download folder, trailing "/"
-  // The server clock offset is kept by the request layer (ServerClient), next
-  // to the requests that measure and use it.
-};
-
-struct ProgramState {
-  AppState appState;
-  // Written by the start-up worker before it asks for the start-up window's
-  // destruction; read on the interface thread while that is carried out.
-  std::atomic<bool> InitDone{false};
+struct AppProgramState : ProgramState {
   // Bound to the main window's system menu by SettingsMenu.
   PopupMenu SysMenu;
   // The main window's procedure before the command dispatcher was put in

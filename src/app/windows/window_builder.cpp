@@ -9,13 +9,13 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTextBrowser>
 #include <QTimer>
 #include <QTreeWidget>
 #include <map>
 #include <string>
 
 #include "app/widgets/cover_label.h"
+#include "app/widgets/html_view.h"
 #include "app/widgets/picture_box.h"
 #include "app/widgets/tab_control.h"
 #include "app/windows/list_view_setup.h"
@@ -88,12 +88,8 @@ QWidget* MakeWidget(const ControlTemplate& control, QWidget* parent) {
       tabs->SetCurrentIndex(0);
       return tabs;
     }
-    case ControlKind::HtmlView: {
-      auto* view = new QTextBrowser(parent);
-      view->setOpenLinks(false);
-      view->setFrameShape(QFrame::NoFrame);
-      return view;
-    }
+    case ControlKind::HtmlView:
+      return new HtmlView(parent);
     case ControlKind::EmbeddedBrowser:
       return new QWidget(parent);  // the browser engine embeds itself here
     case ControlKind::Timer:

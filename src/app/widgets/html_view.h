@@ -1,0 +1,42 @@
+#pragma once
+// The legacy HTML view: shows a local page the way the program's pages expect
+// of a browser control. No context menu, no scroll bars; a clicked link is only
+// reported (anchorClicked), and whoever owns the view decides whether to go
+// there. A local page is decoded by the charset it declares.
+
+#include <QByteArray>
+#include <QString>
+#include <QTextBrowser>
+
+namespace larkbay {
+
+// The text of an HTML page's bytes: a byte-order mark wins, then the charset
+// of a <meta> tag near the start (GBK and its relatives as GB18030, any other
+// charset iconv knows), otherwise UTF-8.
+QString DecodeHtmlBytes(const QByteArray& bytes);
+
+// The page with every <style> element that stands after its head moved into
+// the head: browsers apply a style sheet wherever it stands, the document
+// importer of the view only one in the head.
+QString WithStylesInHead(QString html);
+
+class HtmlView : public QTextBrowser {
+  Q_OBJECT
+ public:
+  explicit HtmlView(QWidget* parent = nullptr);
+
+  // Shows page text that came from no file (links then resolve against
+  // nothing).
+  void ShowPage(const QString& html);
+
+  QVariant loadResource(int type, const QUrl& name) override;
+
+ protected:
+  // The right button does nothing in the view: no menu, no selection change.
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+};
+
+}  // namespace larkbay
