@@ -1,6 +1,8 @@
 // Grabs the start-up window (half-way through the start-up), the main
 // window's three pages, the site chooser and the second-copy question into
-// PNG files, to look at the windows as drawn.
+// PNG files, to look at the windows as drawn. With LARKBAY_API_BASE set the
+// program's own start-up runs against that server, so the selectors and the
+// site chooser show what the server configures.
 //   xvfb-run -a <build>/tests/app/larkbay_app_screenshots <out-dir>
 #include <QApplication>
 #include <QDir>
@@ -16,41 +18,45 @@ using namespace larkbay;
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/larkbay-shots");
+  const QString out =
+      argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/larkbay-shots");
   QDir().mkpath(out);
   const QByteArray appData = (out + QStringLiteral("/appdata")).toLocal8Bit();
   qputenv("APPDATA", appData);
 
+  const bool realSteps = !qEnvironmentVariable("LARKBAY_API_BASE").isEmpty();
   ProgramOptions options;
-  options.steps = [out](StartupContext& context) {
-    const char* labels[] = {"主程序->初始化", "服务器->初始化", "更新程序->初始化", "版本更新->初始化",
-                            "引擎环境->初始化", "推荐歌单->初始化", "绘制->主窗口"};
-    std::vector<InitStep> steps;
-    for (int i = 0; i < 7; ++i) {
-      steps.push_back({labels[i], [i, out, &context] {
-                         if (i == 4) {
-                           context.state.appState.SavePath = "/root/Desktop/下载目录/";
-                           // Let the dot timer tick, then grab on the interface thread.
-                           std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-                           QMetaObject::invokeMethod(
-                               qApp,
-                               [out] {
-                                 for (QWidget* w : QApplication::topLevelWidgets()) {
-                                   if (w->objectName() == QStringLiteral("StartupWindow")) {
-                                     w->grab().save(out + QStringLiteral("/startup.png"));
+  if (!realSteps)
+    options.steps = [out](StartupContext& context) {
+      const char* labels[] = {"主程序->初始化",   "服务器->初始化",   "更新程序->初始化",
+                              "版本更新->初始化", "引擎环境->初始化", "推荐歌单->初始化",
+                              "绘制->主窗口"};
+      std::vector<InitStep> steps;
+      for (int i = 0; i < 7; ++i) {
+        steps.push_back({labels[i], [i, out, &context] {
+                           if (i == 4) {
+                             context.state.appState.SavePath = "/root/Desktop/下载目录/";
+                             // Let the dot timer tick, then grab on the interface thread.
+                             std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+                             QMetaObject::invokeMethod(
+                                 qApp,
+                                 [out] {
+                                   for (QWidget* w : QApplication::topLevelWidgets()) {
+                                     if (w->objectName() == QStringLiteral("StartupWindow")) {
+                                       w->grab().save(out + QStringLiteral("/startup.png"));
+                                     }
                                    }
-                                 }
-                               },
-                               Qt::BlockingQueuedConnection);
-                         }
-                         return i != 2;
-                       }});
-    }
-    return steps;
-  };
+                                 },
+                                 Qt::BlockingQueuedConnection);
+                           }
+                           return i != 2;
+                         }});
+      }
+      return steps;
+    };
   Program* programPtr = nullptr;
-  options.mainWindowShown = [&programPtr, out] {
-    QTimer::singleShot(300, [&programPtr, out] {
+  options.mainWindowShown = [&programPtr, out, realSteps] {
+    QTimer::singleShot(300, [&programPtr, out, realSteps] {
       MainWindow* main = programPtr->Main();
       auto* tabs = main->findChild<TabControl*>(QStringLiteral("选择夹_功能栏"));
       for (int page = 0; page < 3; ++page) {
@@ -68,13 +74,14 @@ int main(int argc, char** argv) {
       // The site chooser with a small site table in its HTML view.
       QtControls& controls = programPtr->Controls();
       controls.LoadWindow("SiteWindow", false);
-      controls.ShowHtml("超文本浏览框",
-                        "<html><body><table border=1 cellspacing=0 cellpadding=4>"
-                        "<tr><th>编号</th><th>站点</th></tr>"
-                        "<tr><td>1</td><td><a href=\"data/1\">DJ娱乐网</a></td></tr>"
-                        "<tr><td>2</td><td><a href=\"data/2\">清风DJ音乐网</a></td></tr>"
-                        "</table></body></html>");
-      QApplication::processEvents();
+      if (!realSteps)
+        controls.ShowHtml("超文本浏览框",
+                          "<html><body><table border=1 cellspacing=0 cellpadding=4>"
+                          "<tr><th>编号</th><th>站点</th></tr>"
+                          "<tr><td>1</td><td><a href=\"data/1\">DJ娱乐网</a></td></tr>"
+                          "<tr><td>2</td><td><a href=\"data/2\">清风DJ音乐网</a></td></tr>"
+                          "</table></body></html>");
+      for (int i = 0; i < 5; ++i) QApplication::processEvents();
       if (QWidget* site = controls.FindWidget("SiteWindow")) {
         site->grab().save(out + QStringLiteral("/site.png"));
         site->close();

@@ -1,37 +1,21 @@
 // lark-bay-cli config fetch and the start-up pieces it exposes, run as a
 // program against the running server.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <sstream>
 
+#include "cli_run.h"
 #include "demo_server_fixture.h"
 
 namespace larkbay::test {
 namespace {
 
-struct CliRun {
-  int status = -1;
-  std::string out;  // standard output, then standard error
-};
-
-CliRun Cli(const std::string& base, const std::string& arguments, const std::string& input = {}) {
-  TempFolder folder;
-  WriteFile(folder.Path() / "in", input);
-  const std::string command = "LARKBAY_API_BASE='" + base + "' '" LARKBAY_CLI_BINARY "' " +
-                              arguments + " < '" + (folder.Path() / "in").string() + "' 2>&1";
-  CliRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+// Standard error joins standard output: the steps' boxes become lines there.
+CliRun CliWithErrors(const std::string& base, const std::string& arguments,
+                     const std::string& input = {}) {
+  return Cli(base, arguments, input, true);
 }
 
 using CliConfigTest = DemoServerTest;
@@ -39,16 +23,16 @@ using CliConfigTest = DemoServerTest;
 TEST_F(CliConfigTest, FetchLeavesBothCachesAndAStampedSecondFetch) {
   TempFolder appdata;
   const std::string dir = appdata.Path().string();
-  CliRun run = Cli(Base(), "config fetch --appdata '" + dir + "'");
+  CliRun run = CliWithErrors(Base(), "config fetch --appdata '" + dir + "'");
   ASSERT_EQ(run.status, 0) << run.out;
   EXPECT_EQ(run.out, "服务器->初始化\t√\n推荐歌单->初始化\t√\n");
   const std::string config = ReadFile(appdata.Path() / "data/program_Config");
-  const CliRun stamp = Cli(Base(), "cache stamp", config);
+  const CliRun stamp = CliWithErrors(Base(), "cache stamp", config);
   EXPECT_EQ(stamp.out.size(), 11u) << stamp.out;
   EXPECT_GT(std::filesystem::file_size(appdata.Path() / "data/muisclist_Config"), 42u);
 
   // Again: the server has nothing new, the copy stays as it was.
-  run = Cli(Base(), "config fetch --appdata '" + dir + "'");
+  run = CliWithErrors(Base(), "config fetch --appdata '" + dir + "'");
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_EQ(ReadFile(appdata.Path() / "data/program_Config"), config);
 }
@@ -56,7 +40,7 @@ TEST_F(CliConfigTest, FetchLeavesBothCachesAndAStampedSecondFetch) {
 TEST_F(CliConfigTest, UnreachableServerIsOneLineAndStatusOne) {
   TempFolder appdata;
   const CliRun run =
-      Cli("http://127.0.0.1:9", "config fetch --appdata '" + appdata.Path().string() + "'");
+      CliWithErrors("http://127.0.0.1:9", "config fetch --appdata '" + appdata.Path().string() + "'");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out,
             "lark-bay-cli: 失联！！！ 无法与Lark-Bay服务器进行通讯,请检测网络连接状态。\n");
@@ -64,19 +48,19 @@ TEST_F(CliConfigTest, UnreachableServerIsOneLineAndStatusOne) {
 }
 
 TEST_F(CliConfigTest, StartUpPieces) {
-  EXPECT_EQ(Cli(Base(), "combo-values", R"([{"key":"A","value":"a"},{"key":"B","value":"b"}])").out,
+  EXPECT_EQ(CliWithErrors(Base(), "combo-values", R"([{"key":"A","value":"a"},{"key":"B","value":"b"}])").out,
             "a|b|\n");
-  const CliRun order = Cli(Base(), "random-order 9");
+  const CliRun order = CliWithErrors(Base(), "random-order 9");
   ASSERT_EQ(order.status, 0);
   std::istringstream numbers(order.out);
   std::multiset<int> seen{std::istream_iterator<int>(numbers), std::istream_iterator<int>()};
   EXPECT_EQ(seen, (std::multiset<int>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
   for (const char* bad : {"random-order", "random-order x", "random-order -1", "config fetch"}) {
     SCOPED_TRACE(bad);
-    EXPECT_EQ(Cli(Base(), bad).status, 1);
+    EXPECT_EQ(CliWithErrors(Base(), bad).status, 1);
   }
   // The chooser's page is GB18030: 甲 is BC D7.
-  const CliRun page = Cli(Base(), "site-table", R"([{"key":"甲","value":"a"}])");
+  const CliRun page = CliWithErrors(Base(), "site-table", R"([{"key":"甲","value":"a"}])");
   EXPECT_NE(page.out.find("<td><a href=\"1\">\xBC\xD7</a></td></tr></table>"), std::string::npos);
 }
 

@@ -4,32 +4,13 @@
 
 #include <cstdio>
 
+#include "cli_run.h"
 #include "demo_server_fixture.h"
 #include "net/inet_request.h"
 #include "text_table.h"
 
 namespace larkbay::test {
 namespace {
-
-struct CliRun {
-  int status = -1;
-  std::string out;
-};
-
-// The CLI with LARKBAY_API_BASE on the test's server; standard output only.
-CliRun Cli(const std::string& base, const std::string& arguments) {
-  const std::string command =
-      "LARKBAY_API_BASE='" + base + "' '" LARKBAY_CLI_BINARY "' " + arguments + " 2>/dev/null";
-  CliRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
