@@ -295,13 +295,11 @@ std::string MemoryControls::GetCell(std::string_view name, int row, int column) 
 }
 
 bool MemoryControls::SetCell(std::string_view name, int row, int column, std::string_view text) {
-  return With("SetCell", name, std::to_string(row) + "," + std::to_string(column),
-              [&](Control* c) {
-                if (!c || !InRange(row, c->rows.size()) || !InRange(column, c->columns.size()))
-                  return false;
-                c->rows[row][column] = std::string(text);
-                return true;
-              });
+  return With("SetCell", name, std::to_string(row) + "," + std::to_string(column), [&](Control* c) {
+    if (!c || !InRange(row, c->rows.size()) || !InRange(column, c->columns.size())) return false;
+    c->rows[row][column] = std::string(text);
+    return true;
+  });
 }
 
 int MemoryControls::SelectedRow(std::string_view name) {
@@ -334,7 +332,8 @@ bool MemoryControls::ShowHtml(std::string_view name, std::string_view html) {
 }
 
 std::string MemoryControls::CurrentAddress(std::string_view name) {
-  return With("CurrentAddress", name, {}, [](Control* c) { return c ? c->address : std::string(); });
+  return With("CurrentAddress", name, {},
+              [](Control* c) { return c ? c->address : std::string(); });
 }
 
 bool MemoryControls::LoadWindow(std::string_view name, bool modal) {

@@ -13,8 +13,7 @@ namespace larkbay {
 
 bool FetchProgramConfig(StepContext& context) {
   const std::string cache = context.dataDir + std::string(kProgramConfigCache);
-  const std::string document =
-      FetchCachedDocument(context.server, cache, kProgramConfigDocument);
+  const std::string document = FetchCachedDocument(context.server, cache, kProgramConfigDocument);
   if (context.state.ProgramConfig.Parse(document)) return true;
   std::remove(cache.c_str());
   context.controls.MessageBox(names::kStartupWindow, kLostServerText, kLostServerTitle,

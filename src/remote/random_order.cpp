@@ -15,8 +15,7 @@ std::uint32_t Counter() {
 #if defined(__x86_64__) || defined(__i386__)
   return static_cast<std::uint32_t>(__rdtsc());
 #else
-  return static_cast<std::uint32_t>(
-      std::chrono::steady_clock::now().time_since_epoch().count());
+  return static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
 #endif
 }
 

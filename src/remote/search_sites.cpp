@@ -30,7 +30,8 @@ void FillComboBox(ControlInterface& controls, std::string_view box, std::string_
   if (!entries.Parse(entriesJson) || !entriesJson.starts_with('[')) entries.Clear();
   controls.ClearItems(box);
   const int count = entries.GetCount("");
-  for (int i = 0; i < count; ++i) controls.AppendItem(box, entries.GetItemObject(i, "").GetText("key"));
+  for (int i = 0; i < count; ++i)
+    controls.AppendItem(box, entries.GetItemObject(i, "").GetText("key"));
   controls.SetCurrentIndex(box, 0);
   controls.SetTag(box, ComboValues(entries));
 }

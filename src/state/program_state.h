@@ -23,7 +23,7 @@ struct AppState {
   std::int32_t LatestVersionNumber = 0;  // announced by the server
   std::string PlayerEngine;              // "cef" or "ie"
   bool AutoPlay = false;
-  std::string SavePath;                  // download folder, trailing "/"
+  std::string SavePath;  // download folder, trailing "/"
   // The server clock offset is kept by the request layer (ServerClient), next
   // to the requests that measure and use it.
 };

@@ -24,7 +24,9 @@ class SelfUpdateStartTest : public QObject {
     static const QRegularExpression program(QStringLiteral("Program=(\\d+)"));
     return program.match(appData.ReadConfigIni()).captured(1).toLongLong();
   }
-  static bool Running(qint64 pid) { return pid > 0 && QFileInfo::exists(QStringLiteral("/proc/%1/exe").arg(pid)); }
+  static bool Running(qint64 pid) {
+    return pid > 0 && QFileInfo::exists(QStringLiteral("/proc/%1/exe").arg(pid));
+  }
 
  private slots:
   void newVersionIsHandedOverOnce() {

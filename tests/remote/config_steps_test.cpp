@@ -65,9 +65,10 @@ TEST_F(ConfigSteps, SecondStartSendsItsStampAndUsesItsCopy) {
   ASSERT_TRUE(FetchProgramConfig(context));
   const std::string cache = Cache(f, kProgramConfigCache);
   // The server has nothing new for this stamp.
-  EXPECT_EQ(f.Server().ServerRequest(
-                kConfigScript, DocumentRequestData(kProgramConfigDocument, CacheStamp(cache)), 1, 0),
-            "");
+  EXPECT_EQ(
+      f.Server().ServerRequest(
+          kConfigScript, DocumentRequestData(kProgramConfigDocument, CacheStamp(cache)), 1, 0),
+      "");
   const auto written = std::filesystem::last_write_time(f.File(kProgramConfigCache));
 
   ProgramState second;
@@ -179,10 +180,9 @@ TEST(ConfigReplies, ShortJsonReplyIsTheDocument) {
 }
 
 TEST(MusicListReplies, PlayListFollowsThePlayer) {
-  const std::string three =
-      R"({"Muisc":[{"url":"http://m/1.mp3","artists":"甲","name":"一"},)"
-      R"({"url":"http://m/2.mp3","artists":"乙","name":"二"},)"
-      R"({"url":"http://m/3.mp3","artists":"丙","name":"三"}]})";
+  const std::string three = R"({"Muisc":[{"url":"http://m/1.mp3","artists":"甲","name":"一"},)"
+                            R"({"url":"http://m/2.mp3","artists":"乙","name":"二"},)"
+                            R"({"url":"http://m/3.mp3","artists":"丙","name":"三"}]})";
   LoopbackServer gateway;
   AnswerWith(gateway, LongReply("1234567890", three));
 
@@ -236,11 +236,8 @@ TEST(PercentDecodeText, DigitsOfEitherCaseAndUtf8) {
     bool utf8;
     const char* out;
   } cases[] = {
-      {"%41", false, "A"},
-      {"%4a%4A", false, "JJ"},
-      {"a+b%20c", false, "a+b c"},
-      {"%E4%B8%AD", true, "中"},
-      {"100%", false, "100%"},
+      {"%41", false, "A"},       {"%4a%4A", false, "JJ"}, {"a+b%20c", false, "a+b c"},
+      {"%E4%B8%AD", true, "中"}, {"100%", false, "100%"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.in);

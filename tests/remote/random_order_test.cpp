@@ -1,10 +1,10 @@
+#include "remote/random_order.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <numeric>
 #include <set>
-
-#include "remote/random_order.h"
 
 namespace larkbay {
 namespace {

@@ -1,12 +1,13 @@
 // The selectors and the site chooser's page, filled from a configuration
 // document into in-memory controls.
+#include "remote/search_sites.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "platform/control_names.h"
 #include "platform/memory_controls.h"
-#include "remote/search_sites.h"
 #include "remote/site_window.h"
 #include "server_process.h"
 #include "services/text/text_helpers.h"
@@ -47,8 +48,11 @@ std::string Sites(int count) {
 
 TEST(SearchSites, BoxesShowKeysAndKeepValuesInTheirTags) {
   Selectors s;
-  s.Fill(R"({"DJ":{"DJ_Search_Type":[{"key":"歌名搜索","value":"SongName"},{"key":"编号","value":"SongID"}],)"
-         R"("DJ_Search_Web":)" + Sites(7) + R"(},"Song":{"Song_Search_Web":[{"key":"甲","value":"a"},{"key":"乙","value":"b"}]}})");
+  s.Fill(
+      R"({"DJ":{"DJ_Search_Type":[{"key":"歌名搜索","value":"SongName"},{"key":"编号","value":"SongID"}],)"
+      R"("DJ_Search_Web":)" +
+      Sites(7) +
+      R"(},"Song":{"Song_Search_Web":[{"key":"甲","value":"a"},{"key":"乙","value":"b"}]}})");
   const auto type = s.controls.Get(names::kDjTypeBox);
   EXPECT_EQ(type.items, (std::vector<std::string>{"歌名搜索", "编号"}));
   EXPECT_EQ(type.tag, "SongName|SongID|");
@@ -64,8 +68,9 @@ TEST(SearchSites, BoxesShowKeysAndKeepValuesInTheirTags) {
 
   // The chooser's page: GB18030, rows of three, three and one.
   const std::string page = GbkToText(s.state.SiteListHtml);
-  EXPECT_TRUE(page.starts_with("<!DOCTYPE html><html lang=\"zh-CN\"><head><meta charset=\"gbk\">"
-                               "<meta name=\"viewport\"content="));
+  EXPECT_TRUE(
+      page.starts_with("<!DOCTYPE html><html lang=\"zh-CN\"><head><meta charset=\"gbk\">"
+                       "<meta name=\"viewport\"content="));
   EXPECT_NE(page.find("<div id=\"info\"><table><tr><td><a href=\"1\">站点1</a></td>"),
             std::string::npos);
   EXPECT_NE(page.find("<tr><td><a href=\"7\">站点7</a></td></tr></table></div></body><style>"),
@@ -83,7 +88,8 @@ TEST(SearchSites, MissingSectionsKeepTheTemplateAndOddOnesEmptyTheBox) {
   EXPECT_TRUE(missing.state.SiteListHtml.empty());
 
   Selectors odd;
-  odd.Fill(R"({"DJ":{"DJ_Search_Type":{"key":"x","value":"y"},"DJ_Search_Web":"djyl"},"Song":{"Song_Search_Web":7}})");
+  odd.Fill(
+      R"({"DJ":{"DJ_Search_Type":{"key":"x","value":"y"},"DJ_Search_Web":"djyl"},"Song":{"Song_Search_Web":7}})");
   for (const char* box : {names::kDjTypeBox, names::kDjSiteBox, names::kSongSiteBox}) {
     SCOPED_TRACE(box);
     EXPECT_TRUE(odd.controls.Get(box).items.empty());
@@ -133,7 +139,7 @@ TEST(SiteChooser, WritesItsPageTakesASiteAndDeletesThePage) {
 
   // Not a site of the table: nothing chosen, the chooser stays.
   for (const std::string& address : {dataDir + "data/0", dataDir + "data/9", dataDir + "data/2x",
-                                    std::string("https://elsewhere.example/")}) {
+                                     std::string("https://elsewhere.example/")}) {
     SCOPED_TRACE(address);
     EXPECT_TRUE(OnSiteViewBeforeNavigate(controls, dataDir, address));
     EXPECT_TRUE(controls.Exists(names::kSiteWindow));

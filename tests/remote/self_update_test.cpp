@@ -2,6 +2,8 @@
 // server hands out the real updater and a "program" (a probe that logs its
 // starts), the step installs the updater and starts it, the updater replaces
 // the running probe, ends it and starts the new one.
+#include "remote/self_update.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -15,7 +17,6 @@
 #include "platform/processes.h"
 #include "remote/program_config.h"
 #include "remote/remote_paths.h"
-#include "remote/self_update.h"
 #include "remote/updater_record.h"
 #include "services/text/text_helpers.h"
 #include "step_fixture.h"
@@ -136,7 +137,8 @@ TEST(SelfUpdate, NewVersionWithoutAddressEndsTheProgram) {
   EXPECT_FALSE(UpdateProgram(context));
   ASSERT_EQ(f.controls.MessageBoxes().size(), 1u);
   EXPECT_EQ(f.controls.MessageBoxes()[0].title, "更新错误");
-  EXPECT_EQ(f.controls.MessageBoxes()[0].text, "【主程序】发现新版本，但是更新地址失效，请到群内更新。");
+  EXPECT_EQ(f.controls.MessageBoxes()[0].text,
+            "【主程序】发现新版本，但是更新地址失效，请到群内更新。");
   EXPECT_EQ(f.ends, 1);
 }
 
@@ -165,7 +167,8 @@ TEST(SelfUpdate, NewVersionHandsOverOnceAndTheUpdaterRestartsTheProgram) {
   UpdaterRecord record;
   ASSERT_TRUE(ReadUpdaterRecord(f.File(kUpdaterRecordFile), record));
   EXPECT_EQ(record.processId, static_cast<ProcessId>(running));
-  EXPECT_EQ(record.address, server.server->Base() + "/download/lark-bay");  // the address the redirect leads to
+  EXPECT_EQ(record.address,
+            server.server->Base() + "/download/lark-bay");  // the address the redirect leads to
   EXPECT_EQ(record.saveFolder, install.Path().string() + "/");
   EXPECT_EQ(record.fileName, "lark-bay");
   EXPECT_EQ(record.startProgram, program.string());
@@ -204,7 +207,8 @@ TEST(SelfUpdate, KillProgramByNameEndsOnlyThatFileName) {
   fs::copy_file(LARKBAY_PROBE_BINARY, other);
   const pid_t a = StartChild(named);
   const pid_t b = StartChild(other);
-  ASSERT_TRUE(WaitFor([&] { return fs::exists(named.string() + ".log") && fs::exists(other.string() + ".log"); }));
+  ASSERT_TRUE(WaitFor(
+      [&] { return fs::exists(named.string() + ".log") && fs::exists(other.string() + ".log"); }));
   KillProgramByName("Update.exe");
   int status = 0;
   EXPECT_TRUE(WaitFor([&] { return ::waitpid(a, &status, WNOHANG) == a; }));

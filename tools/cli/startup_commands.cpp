@@ -82,7 +82,8 @@ int ConfigCommand(const std::vector<std::string>& args) {
 }
 
 const CommandRegistration siteTable{
-    "site-table", "site-table                the site chooser's page (GB18030) for the sites on stdin",
+    "site-table",
+    "site-table                the site chooser's page (GB18030) for the sites on stdin",
     &SiteTable};
 const CommandRegistration comboValues{
     "combo-values", "combo-values              a selector's tag text for the entries on stdin",

@@ -39,8 +39,8 @@ TEST_F(CliConfigTest, FetchLeavesBothCachesAndAStampedSecondFetch) {
 
 TEST_F(CliConfigTest, UnreachableServerIsOneLineAndStatusOne) {
   TempFolder appdata;
-  const CliRun run =
-      CliWithErrors("http://127.0.0.1:9", "config fetch --appdata '" + appdata.Path().string() + "'");
+  const CliRun run = CliWithErrors("http://127.0.0.1:9",
+                                   "config fetch --appdata '" + appdata.Path().string() + "'");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out,
             "lark-bay-cli: 失联！！！ 无法与Lark-Bay服务器进行通讯,请检测网络连接状态。\n");
@@ -48,8 +48,10 @@ TEST_F(CliConfigTest, UnreachableServerIsOneLineAndStatusOne) {
 }
 
 TEST_F(CliConfigTest, StartUpPieces) {
-  EXPECT_EQ(CliWithErrors(Base(), "combo-values", R"([{"key":"A","value":"a"},{"key":"B","value":"b"}])").out,
-            "a|b|\n");
+  EXPECT_EQ(
+      CliWithErrors(Base(), "combo-values", R"([{"key":"A","value":"a"},{"key":"B","value":"b"}])")
+          .out,
+      "a|b|\n");
   const CliRun order = CliWithErrors(Base(), "random-order 9");
   ASSERT_EQ(order.status, 0);
   std::istringstream numbers(order.out);
