@@ -15,12 +15,18 @@ if(LARKBAY_SANITIZE)
   target_link_options(larkbay_config INTERFACE -fsanitize=address,undefined)
 endif()
 
-# larkbay_add_gtest(<name> SOURCES <files...> LIBS <targets...>)
-# One test executable; its cases are registered with CTest one by one.
+# larkbay_add_gtest(<name> SOURCES <files...> LIBS <targets...> [LOCK <resource>])
+# One test executable; its cases are registered with CTest one by one. Cases
+# of executables that share a LOCK never run at the same time (for example
+# those that end processes by name).
 function(larkbay_add_gtest name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "" "LOCK" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE larkbay_config GTest::gtest GTest::gtest_main ${ARG_LIBS})
+  set(lock)
+  if(ARG_LOCK)
+    set(lock RESOURCE_LOCK ${ARG_LOCK})
+  endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${ARG_ENV}" TIMEOUT 120)
+    PROPERTIES ENVIRONMENT "${ARG_ENV}" TIMEOUT 120 ${lock})
 endfunction()
