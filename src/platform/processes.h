@@ -47,4 +47,9 @@ bool KillProcess(ProcessId id, bool useGivenId);
 // program was executed; false when the file is missing or cannot be executed.
 bool StartProgram(const std::string& path, const std::vector<std::string>& args = {});
 
+// Runs the program at `path` with `args` (argv[0] is `path`) and waits until it
+// has ended; standard input from /dev/null. Its exit status, or -1 when it
+// could not be started or did not exit normally.
+int RunProgram(const std::string& path, const std::vector<std::string>& args = {});
+
 }  // namespace larkbay

@@ -41,6 +41,11 @@ struct StepContext {
   std::string dataDir;    // AppDataDir, with a trailing "/"
   std::string assetRoot;  // player asset root, with a trailing "/"
   ProgramIdentity program = OwnProgramIdentity();
+  // The user's desktop, with a trailing "/": where the engine pack lies.
+  std::string desktopDir;
+  // Starts the embedded browser engine from `engineDir`; true when it runs.
+  // Unset: this program has no engine to start.
+  std::function<bool(const std::string& engineDir)> startEngine;
   // Ends the process when a step cannot let the program go on. Unset: this
   // process ends with exit code 0.
   std::function<void()> endProcess;

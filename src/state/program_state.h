@@ -59,6 +59,8 @@ struct ProgramState {
   std::string RecommendHtml;
   // Lower-case MD5 of the GB18030 bytes of the page last handed to a page host.
   std::string LastPageDigest;
+  // The archiver an engine installation runs; empty when none was found.
+  std::string ArchiverPath;
 };
 
 }  // namespace larkbay

@@ -1,0 +1,222 @@
+#include "remote/engine_install.h"
+
+#include <sys/stat.h>
+#include <sys/utsname.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/control_interface.h"
+#include "platform/control_names.h"
+#include "platform/file_system.h"
+#include "platform/private_profile.h"
+#include "remote/download_address.h"
+#include "remote/engine_pack.h"
+#include "remote/remote_paths.h"
+#include "remote/self_update.h"
+#include "remote/step_context.h"
+#include "remote/updater_record.h"
+#include "services/json/json_object.h"
+#include "services/text/text_helpers.h"
+#include "state/program_state.h"
+
+namespace larkbay {
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr std::string_view kSettingsSection = "Lark-Bay";
+constexpr int kTabsTopWithBrowser = 29;
+
+std::string FileMd5(const std::string& path) {
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes)) bytes.clear();
+  return Md5Hex(bytes, false);
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+void Replace(std::string& text, std::string_view placeholder, std::string_view value) {
+  for (size_t at = 0; (at = text.find(placeholder, at)) != std::string::npos; at += value.size())
+    text.replace(at, placeholder.size(), value);
+}
+
+void Remove(const std::string& path) { std::remove(path.c_str()); }
+
+// Starts the engine from the data folder's Engine/; "cef" only when it runs.
+bool StartEngine(StepContext& context) {
+  const std::string folder = context.dataDir + std::string(kEngineFolder) + "/";
+  if (!context.startEngine || !context.startEngine(folder)) return false;
+  context.state.appState.PlayerEngine = "cef";
+  ShowCefLayout(context.controls);
+  return true;
+}
+
+std::string Piece(std::string_view pack, EnginePackPiece piece) {
+  const EnginePackRange range = EnginePackPieceRange(piece);
+  if (range.offset >= pack.size()) return {};
+  return std::string(pack.substr(range.offset, range.length));
+}
+
+bool InstallFromPack(StepContext& context, const std::string& pack, const std::string& cefMd5) {
+  const std::string archiver = context.dataDir + std::string(kEngineArchiverFile);
+  const std::string archive = context.dataDir + std::string(kEngineArchiveFile);
+  const std::string engine = context.dataDir + std::string(kEngineFolder) + "/";
+
+  context.Sleep(milliseconds(50));
+  Remove(archiver);
+  context.Sleep(milliseconds(50));
+  const EnginePackPiece mine =
+      Is64BitSystem() ? EnginePackPiece::kArchiver64 : EnginePackPiece::kArchiver32;
+  if (WriteFileAtomically(archiver, Piece(pack, mine))) ::chmod(archiver.c_str(), 0755);
+  context.Sleep(milliseconds(50));
+  Remove(archive);
+  context.Sleep(milliseconds(50));
+  WriteFileAtomically(archive, Piece(pack, EnginePackPiece::kEngineArchive));
+  if (!FindArchiver(context.state, archiver)) return false;
+
+  context.Sleep(milliseconds(50));
+  std::error_code ignored;
+  std::filesystem::remove_all(engine, ignored);
+  context.Sleep(milliseconds(50));
+  if (!ExtractArchive(context.state, archive, engine, kEngineArchivePassword, true).empty())
+    return false;
+  // Whatever the archiver did, only a folder with the announced cef.pak is an
+  // engine; anything else keeps the legacy player and the pack for a retry.
+  if (FileMd5(engine + std::string(kEngineCheckFile)) != cefMd5) return false;
+
+  context.Sleep(milliseconds(50));
+  Remove(archiver);
+  context.Sleep(milliseconds(50));
+  Remove(archive);
+  context.Sleep(milliseconds(50));
+  Remove(context.desktopDir + std::string(kEnginePackFile));
+  context.Sleep(milliseconds(2000));
+  return StartEngine(context);
+}
+
+void HandDownloadOver(StepContext& context, const std::string& packMd5) {
+  const std::string address = ChooseDownloadAddress(context.server, "Engine");
+  std::string text = kEngineMissingText;
+  Replace(text, "#engine_download_url#", address);
+  Replace(text, "#engine_md5#", packMd5);
+  ShowTimedMessage(context.controls, kEngineMissingTitle, text, 10000, msgbox::kIconInformation);
+  if (address.empty()) {
+    context.controls.MessageBox(names::kStartupWindow, kNoEngineAddressText, kNoEngineAddressTitle,
+                                msgbox::kOk);
+    return;
+  }
+  // A pack that never arrives with the announced digest would bring every
+  // start back here: one hand-over per announced pack.
+  const std::string settings = context.dataDir + std::string(kConfigIniFile);
+  if (GetPrivateProfileString(kSettingsSection, kHandedOverEngineKey, "", settings) == packMd5)
+    return;
+  const ProgramIdentity& program = context.program;
+  UpdaterRecord record;
+  record.processId = program.processId;
+  record.address = address;
+  record.saveFolder = context.desktopDir + "/";
+  record.fileName = std::string(kEnginePackFile);
+  record.startProgram = program.folder + "/" + program.executable;
+  WriteUpdaterRecord(context.dataDir + std::string(kUpdaterRecordFile), record);
+  WritePrivateProfileString(kSettingsSection, kHandedOverEngineKey, packMd5, settings);
+  context.Sleep(milliseconds(500));
+  KillProgramByName(kUpdaterFile);
+  context.Sleep(milliseconds(500));
+  StartProgram(context.dataDir + std::string(kUpdaterFile));
+  context.Sleep(milliseconds(5000));
+}
+
+}  // namespace
+
+void ShowCefLayout(ControlInterface& controls) {
+  controls.SetVisible(names::kBrowserControl, true);
+  ControlRect tabs = controls.GetRect(names::kTabControl);
+  tabs.top = kTabsTopWithBrowser;
+  controls.SetRect(names::kTabControl, tabs);
+  controls.SetVisible(names::kPlayerView, false);
+}
+
+void ShowIeLayout(ControlInterface& controls) {
+  controls.SetVisible(names::kBrowserControl, false);
+  ControlRect tabs = controls.GetRect(names::kTabControl);
+  tabs.top = 0;
+  controls.SetRect(names::kTabControl, tabs);
+  controls.SetVisible(names::kPlayerView, true);
+}
+
+bool Is64BitSystem() {
+  utsname system{};
+  if (::uname(&system) != 0) return sizeof(void*) == 8;
+  return std::string_view(system.machine).ends_with("64");
+}
+
+bool FindArchiver(ProgramState& state, const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_regular_file(path, error)) {
+    state.ArchiverPath = path;
+    return true;
+  }
+  state.ArchiverPath.clear();
+  return false;
+}
+
+std::string ExtractArchive(const ProgramState& state, const std::string& archive,
+                           const std::string& destination, std::string_view password,
+                           bool overwrite) {
+  if (state.ArchiverPath.empty()) return kNoArchiverText;
+  std::vector<std::string> args = {"x",     "-iext",    "-ow", overwrite ? "-o+" : "-o-",
+                                   archive, destination};
+  if (!password.empty()) args.push_back("-p" + std::string(password));
+  // The archiver reports its own problems; the engine check that follows
+  // tells whether the folder is usable.
+  RunProgram(state.ArchiverPath, args);
+  return {};
+}
+
+int ShowTimedMessage(ControlInterface& controls, std::string_view title, std::string_view text,
+                     int milliseconds, int flags) {
+  return controls.MessageBox(names::kStartupWindow, text, title, flags, milliseconds);
+}
+
+bool InstallEngine(StepContext& context) {
+  JsonObject program;
+  JsonObject engine;
+  if (!program.Parse(context.state.ProgramConfig.GetText("Program", true)) ||
+      !engine.Parse(program.GetText("Engine", true))) {
+    return false;
+  }
+  const std::string cefMd5 = Lower(engine.GetText("cef_32_md5"));
+  const std::string packMd5 = Lower(engine.GetText("md5"));
+  const std::string check =
+      context.dataDir + std::string(kEngineFolder) + "/" + std::string(kEngineCheckFile);
+  if (FileMd5(check) == cefMd5) {
+    if (StartEngine(context)) return true;
+    // Installed but not startable here: installing again would not help.
+    context.state.appState.PlayerEngine = "ie";
+    ShowIeLayout(context.controls);
+    return false;
+  }
+
+  context.state.appState.PlayerEngine = "ie";
+  ShowIeLayout(context.controls);
+  const std::string packPath = context.desktopDir + std::string(kEnginePackFile);
+  std::string pack;
+  if (!ReadWholeFile(packPath, pack)) pack.clear();
+  if (!pack.empty() && Md5Hex(pack, false) == packMd5) {
+    if (InstallFromPack(context, pack, cefMd5)) return true;
+    // An engine that does not start leaves the legacy player in place.
+    context.state.appState.PlayerEngine = "ie";
+    ShowIeLayout(context.controls);
+    return false;
+  }
+  HandDownloadOver(context, packMd5);
+  return false;
+}
+
+}  // namespace larkbay

@@ -1,0 +1,203 @@
+// The engine installation from a real pack (built by lark-bay-enginepack,
+// extracted by the real Engine.exe) into a data folder of its own, and the
+// download route when there is no usable pack.
+#include "remote/engine_install.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/processes.h"
+#include "remote/engine_pack.h"
+#include "remote/program_config.h"
+#include "remote/remote_paths.h"
+#include "remote/updater_record.h"
+#include "services/text/text_helpers.h"
+#include "step_fixture.h"
+
+namespace larkbay::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// An engine folder and the pack made of it.
+struct Pack {
+  Pack() {
+    WriteFile(engine.Path() / "cef.pak", "the engine's resources, version 1");
+    WriteFile(engine.Path() / "libaquarius.so", std::string(70000, 'x'));
+    const fs::path out = folder.Path() / "Enginepack";
+    RunProgram(LARKBAY_ENGINEPACK_BINARY, {"--archiver", LARKBAY_ARCHIVER_BINARY, "--engine-dir",
+                                           engine.Path().string(), "--out", out.string()});
+    bytes = ReadFile(out);
+    md5 = Md5Hex(bytes, false);
+    cefMd5 = Md5Hex(ReadFile(engine.Path() / "cef.pak"), false);
+  }
+  TempFolder folder;
+  TempFolder engine;
+  std::string bytes;
+  std::string md5;
+  std::string cefMd5;
+};
+
+struct Install {
+  explicit Install(const std::string& server = "http://127.0.0.1:9") : f(server) {
+    for (const char* control : {names::kBrowserControl, names::kPlayerView})
+      f.controls.Add(control);
+    MemoryControls::Control tabs;
+    tabs.rect = {0, 29, 650, 600};
+    f.controls.Add(names::kTabControl, tabs);
+    fs::create_directories(desktop.Path());
+  }
+  void Announce(const std::string& cefMd5, const std::string& packMd5) {
+    ASSERT_TRUE(f.state.ProgramConfig.Parse(R"({"Program":{"Engine":{"cef_32_md5":")" + cefMd5 +
+                                            R"(","md5":")" + packMd5 + R"("}}})"));
+  }
+  StepContext Context() {
+    StepContext context = f.Context();
+    context.desktopDir = desktop.Path().string() + "/";
+    context.startEngine = [this](const std::string& folder) {
+      started.push_back(folder);
+      return engineStarts;
+    };
+    return context;
+  }
+  bool InCefLayout() {
+    return f.controls.Get(names::kBrowserControl).visible &&
+           !f.controls.Get(names::kPlayerView).visible &&
+           f.controls.Get(names::kTabControl).rect.top == 29;
+  }
+  bool InIeLayout() {
+    return !f.controls.Get(names::kBrowserControl).visible &&
+           f.controls.Get(names::kPlayerView).visible &&
+           f.controls.Get(names::kTabControl).rect.top == 0;
+  }
+  StepFixture f;
+  TempFolder desktop;
+  std::vector<std::string> started;
+  bool engineStarts = true;
+};
+
+TEST(EngineInstall, GoodPackIsInstalledOnceAndTheNextStartUsesTheFolder) {
+  Pack pack;
+  ASSERT_EQ(pack.bytes.size(), kEnginePackLength);
+  Install in;
+  WriteFile(in.desktop.Path() / "Enginepack", pack.bytes + "bytes after the pack");
+  in.Announce(pack.cefMd5, Md5Hex(pack.bytes + "bytes after the pack", false));
+  StepContext context = in.Context();
+  ASSERT_TRUE(InstallEngine(context));
+  EXPECT_EQ(in.f.state.appState.PlayerEngine, "cef");
+  EXPECT_TRUE(in.InCefLayout());
+  ASSERT_EQ(in.started.size(), 1u);
+  EXPECT_EQ(in.started[0], in.f.DataDir() + "Engine/");
+  EXPECT_EQ(ReadFile(in.f.File("Engine/libaquarius.so")), std::string(70000, 'x'));
+  // The pack and the temporary files are gone; the 2 s settling wait was made.
+  EXPECT_FALSE(fs::exists(in.desktop.Path() / "Enginepack"));
+  EXPECT_FALSE(fs::exists(in.f.File("Engine.exe")));
+  EXPECT_FALSE(fs::exists(in.f.File("Engine.cef")));
+  EXPECT_NE(std::find(in.f.sleeps.begin(), in.f.sleeps.end(), 2000ms), in.f.sleeps.end());
+
+  // Next start: the folder's cef.pak is right, the desktop is not looked at.
+  ProgramState next;
+  next.ProgramConfig = in.f.state.ProgramConfig;
+  StepContext again(in.f.controls, next, in.f.Server(), in.f.DataDir(), "");
+  again.desktopDir = context.desktopDir;
+  again.startEngine = context.startEngine;
+  EXPECT_TRUE(InstallEngine(again));
+  EXPECT_EQ(next.appState.PlayerEngine, "cef");
+  EXPECT_EQ(in.started.size(), 2u);
+}
+
+TEST(EngineInstall, ExtractedFolderWithoutTheAnnouncedCefPakKeepsTheLegacyPlayer) {
+  Pack pack;
+  Install in;
+  in.Announce(Md5Hex("another cef.pak", false), pack.md5);
+  WriteFile(in.desktop.Path() / "Enginepack", pack.bytes);
+  StepContext context = in.Context();
+  EXPECT_FALSE(InstallEngine(context));
+  EXPECT_EQ(in.f.state.appState.PlayerEngine, "ie");
+  EXPECT_TRUE(in.InIeLayout());
+  EXPECT_TRUE(in.started.empty());
+  EXPECT_TRUE(fs::exists(in.desktop.Path() / "Enginepack"));  // kept for another try
+}
+
+TEST(EngineInstall, InstalledEngineThatCannotStartStaysLegacyWithoutReinstalling) {
+  Install in;
+  in.engineStarts = false;
+  fs::create_directories(in.f.File("Engine"));
+  WriteFile(in.f.File("Engine/cef.pak"), "resources");
+  in.Announce(Md5Hex("resources", false), Md5Hex("pack", false));
+  StepContext context = in.Context();
+  EXPECT_FALSE(InstallEngine(context));
+  EXPECT_EQ(in.f.state.appState.PlayerEngine, "ie");
+  EXPECT_TRUE(in.InIeLayout());
+  EXPECT_TRUE(in.f.controls.MessageBoxes().empty());
+}
+
+TEST(EngineInstall, NoPackAsksForTheDownloadAndHandsItToTheUpdaterOnce) {
+  TempFolder downloads;
+  WriteFile(downloads.Path() / "Enginepack", "a pack on the server");
+  ServerProcess server(downloads.Path());
+  ASSERT_TRUE(server.Ready()) << server.Output();
+  Install in(server.Base());
+  in.Announce(Md5Hex("x", false), Md5Hex("a pack on the server", false));
+  // A pack of another digest on the desktop counts as none.
+  WriteFile(in.desktop.Path() / "Enginepack", "a damaged pack");
+  StepContext context = in.Context();
+  EXPECT_FALSE(InstallEngine(context));
+  EXPECT_EQ(in.f.state.appState.PlayerEngine, "ie");
+  EXPECT_TRUE(in.InIeLayout());
+  const auto boxes = in.f.controls.MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, "您还未安装播放引擎");
+  EXPECT_EQ(boxes[0].timeoutMs, 10000);
+  EXPECT_EQ(boxes[0].flags, 0x40);
+  EXPECT_NE(boxes[0].text.find("校验->md5->" + Md5Hex("a pack on the server", false)),
+            std::string::npos);
+  UpdaterRecord record;
+  ASSERT_TRUE(ReadUpdaterRecord(in.f.File(kUpdaterRecordFile), record));
+  EXPECT_EQ(record.address, server.Base() + "/download/Enginepack");
+  EXPECT_EQ(record.saveFolder, in.desktop.Path().string() + "//");
+  EXPECT_EQ(record.fileName, "Enginepack");
+  EXPECT_EQ(in.f.sleeps, (std::vector<std::chrono::milliseconds>{500ms, 500ms, 5000ms}));
+  EXPECT_EQ(ReadFile(in.desktop.Path() / "Enginepack"), "a damaged pack");
+
+  // The same pack announced again: asked, not handed over a second time.
+  in.f.sleeps.clear();
+  fs::remove(in.f.File(kUpdaterRecordFile));
+  StepContext again = in.Context();
+  EXPECT_FALSE(InstallEngine(again));
+  EXPECT_FALSE(fs::exists(in.f.File(kUpdaterRecordFile)));
+  EXPECT_TRUE(in.f.sleeps.empty());
+}
+
+TEST(EngineInstall, NoAddressSaysSoAndMissingEngineEntryChangesNothing) {
+  Install in;  // no server answers
+  in.Announce("a", "b");
+  StepContext context = in.Context();
+  EXPECT_FALSE(InstallEngine(context));
+  const auto boxes = in.f.controls.MessageBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].title, "引擎环境无法自动下载");
+  EXPECT_EQ(boxes[1].text, "下载地址无效。");
+  EXPECT_FALSE(fs::exists(in.f.File(kUpdaterRecordFile)));
+
+  Install bare;
+  ASSERT_TRUE(bare.f.state.ProgramConfig.Parse(R"({"Program":{}})"));
+  StepContext none = bare.Context();
+  EXPECT_FALSE(InstallEngine(none));
+  EXPECT_EQ(bare.f.state.appState.PlayerEngine, "");
+  EXPECT_TRUE(bare.f.controls.Calls().empty());
+}
+
+TEST(EngineInstall, ArchiverPieceFollowsTheMachineWidth) {
+  EXPECT_EQ(Is64BitSystem(), sizeof(void*) == 8);
+  ProgramState state;
+  EXPECT_FALSE(FindArchiver(state, "/nonexistent/Engine.exe"));
+  EXPECT_EQ(ExtractArchive(state, "a", "b", "p", true), "rar路径不存在，请确认是否初始化成功");
+  EXPECT_TRUE(FindArchiver(state, LARKBAY_ARCHIVER_BINARY));
+  EXPECT_EQ(state.ArchiverPath, LARKBAY_ARCHIVER_BINARY);
+}
+
+}  // namespace
+}  // namespace larkbay::test
