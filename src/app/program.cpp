@@ -22,7 +22,8 @@ Program::Program(ProgramOptions options)
       remote_{controls_, state_, server_,
               options.dataDir.empty() ? AppDataDir() : options.dataDir,
               options.apiBase.empty() ? DefaultAssetRoot() : AssetRootFor(options.apiBase)},
-      context_{controls_, state_, &remote_} {
+      playerHost_(controls_, remote_.dataDir),
+      context_{controls_, state_, &remote_, &playerHost_} {
   controls_.AddWindowFactory(kMainWindowName, [this] {
     mainWindow_ = new MainWindow;
     return mainWindow_.data();
@@ -46,6 +47,7 @@ Program::Program(ProgramOptions options)
   flow_->Bind();
 
   BindSiteWindow(controls_, state_, remote_.dataDir);
+  BindPlayerView(controls_, remote_.dataDir, &playerHost_);
   controls_.Bind(names::kDjSiteCover, ControlEvent::LeftButtonReleased,
                  [this](const ControlEventArgs&) {
                    OpenSiteWindow();

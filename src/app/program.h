@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/controls/qt_controls.h"
+#include "app/player/legacy_page_host.h"
 #include "app/startup/init_sequence.h"
 #include "app/startup/startup_context.h"
 #include "app/startup/startup_flow.h"
@@ -53,6 +54,8 @@ class Program {
   QtControls controls_;
   ServerClient server_;
   StepContext remote_;
+  // The player strip until the embedded browser can host pages.
+  LegacyPageHost playerHost_;
   StartupContext context_;
   QPointer<MainWindow> mainWindow_;
   std::unique_ptr<StartupFlow> flow_;

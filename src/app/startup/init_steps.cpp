@@ -2,6 +2,7 @@
 
 #include "app/startup/pending_steps.h"
 #include "app/startup/single_instance_step.h"
+#include "player/show_player_page.h"
 #include "remote/music_list.h"
 #include "remote/program_config.h"
 #include "remote/search_sites.h"
@@ -29,7 +30,7 @@ std::vector<InitStep> DefaultInitSteps(StartupContext& context) {
          // its template content when it has nothing better.
          FillDjSearchLists(c->controls, c->state);
          FillSongSiteList(c->controls, c->state);
-         ShowPlayerPage(*c, c->state.RecommendHtml);
+         ShowPlayerPage(c->state, c->pageHost, c->state.RecommendHtml);
          return true;
        }},
   };

@@ -3,14 +3,11 @@
 // yet. Each answers false (the console shows "×") and changes nothing, so the
 // start-up goes on to the main window as it does when a step fails.
 
-#include <string_view>
-
 #include "app/startup/startup_context.h"
 
 namespace larkbay {
 
 bool InstallEngine(StartupContext& context);
-bool ShowPlayerPage(StartupContext& context, std::string_view pageHtml);
 // Closes the embedded browser's windows and ends its engine; nothing to do
 // while no browser engine has been loaded.
 bool ShutDownBrowser(StartupContext& context);

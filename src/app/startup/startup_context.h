@@ -4,6 +4,7 @@
 namespace larkbay {
 
 class ControlInterface;
+class PageHost;
 struct ProgramState;
 struct StepContext;
 
@@ -13,6 +14,8 @@ struct StartupContext {
   // The server, data folder and program identity of the remote configuration
   // steps; without them those steps cannot run and mark "×".
   StepContext* remote = nullptr;
+  // Where the start-up shows the recommended page; none: it is not shown.
+  PageHost* pageHost = nullptr;
 };
 
 }  // namespace larkbay

@@ -3,12 +3,15 @@
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QMouseEvent>
+#include <QRegularExpression>
+#include <QResizeEvent>
 #include <QStringConverter>
 #include <QStringDecoder>
 #include <QUrl>
 #include <algorithm>
 #include <string>
 
+#include "app/widgets/audio_strip.h"
 #include "services/text/text_helpers.h"
 
 namespace larkbay {
@@ -57,7 +60,72 @@ QString FromStd(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// An attribute value with its character references (&amp; &#39; &#x26; …)
+// resolved; a reference the view does not know stays as written.
+QString ResolveReferences(const QString& value) {
+  static const QRegularExpression reference(
+      QStringLiteral("&(#[0-9]{1,7}|#[xX][0-9a-fA-F]{1,6}|amp|lt|gt|quot|apos);"));
+  QString out;
+  qsizetype done = 0;
+  for (auto it = reference.globalMatch(value); it.hasNext();) {
+    const QRegularExpressionMatch match = it.next();
+    out += value.mid(done, match.capturedStart() - done);
+    done = match.capturedEnd();
+    const QString name = match.captured(1);
+    if (name.startsWith(QLatin1Char('#'))) {
+      bool ok = false;
+      const bool hex =
+          name.size() > 1 && (name[1] == QLatin1Char('x') || name[1] == QLatin1Char('X'));
+      const uint code = hex ? name.mid(2).toUInt(&ok, 16) : name.mid(1).toUInt(&ok, 10);
+      if (ok && code > 0 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF)) {
+        const char32_t c = code;
+        out += QString::fromUcs4(&c, 1);
+      } else {
+        out += match.captured(0);
+      }
+    } else if (name == QLatin1String("amp")) {
+      out += QLatin1Char('&');
+    } else if (name == QLatin1String("lt")) {
+      out += QLatin1Char('<');
+    } else if (name == QLatin1String("gt")) {
+      out += QLatin1Char('>');
+    } else if (name == QLatin1String("quot")) {
+      out += QLatin1Char('"');
+    } else {
+      out += QLatin1Char('\'');
+    }
+  }
+  return out + value.mid(done);
+}
+
 }  // namespace
+
+std::optional<AudioElement> FindAudioElement(const QString& html) {
+  static const QRegularExpression tag(
+      QStringLiteral("<audio(?=[\\s/>])((?:[^>\"']|\"[^\"]*\"|'[^']*')*)>"),
+      QRegularExpression::CaseInsensitiveOption);
+  static const QRegularExpression attribute(
+      QStringLiteral("([^\\s\"'>/=]+)(?:\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s\"'=<>`]+)))?"));
+  const QRegularExpressionMatch element = tag.match(html);
+  if (!element.hasMatch()) return std::nullopt;
+  AudioElement audio;
+  bool haveSrc = false;
+  for (auto it = attribute.globalMatch(element.captured(1)); it.hasNext();) {
+    const QRegularExpressionMatch match = it.next();
+    const QString name = match.captured(1).toLower();
+    // The first of a repeated attribute counts, as in a browser.
+    if (name == QLatin1String("src") && !haveSrc) {
+      haveSrc = true;
+      audio.src =
+          ResolveReferences(match.captured(2) + match.captured(3) + match.captured(4)).trimmed();
+    } else if (name == QLatin1String("autoplay")) {
+      audio.autoplay = true;
+    } else if (name == QLatin1String("loop")) {
+      audio.loop = true;
+    }
+  }
+  return audio;
+}
 
 QString DecodeHtmlBytes(const QByteArray& bytes) {
   const std::string_view view(bytes.constData(), static_cast<size_t>(bytes.size()));
@@ -102,14 +170,62 @@ HtmlView::HtmlView(QWidget* parent) : QTextBrowser(parent) {
   setFrameShape(QFrame::NoFrame);
 }
 
-void HtmlView::ShowPage(const QString& html) { setHtml(WithStylesInHead(html)); }
+void HtmlView::ShowPage(const QString& html) {
+  setHtml(WithStylesInHead(html));
+  PlayAudioOf(html, QUrl());
+}
+
+QMediaPlayer* HtmlView::AudioPlayer() const { return audio_ ? audio_->Player() : nullptr; }
+
+void HtmlView::doSetSource(const QUrl& name, QTextDocument::ResourceType type) {
+  loadedPage_.reset();
+  QUrl shown = source();
+  shown.setFragment(QString());
+  const bool again =
+      !reloading_ && !name.hasFragment() && !shown.isEmpty() && shown.resolved(name) == shown;
+  if (again) {
+    reloading_ = true;
+    reload();  // comes back here with reloading_ set
+    reloading_ = false;
+  } else {
+    QTextBrowser::doSetSource(name, type);
+    if (reloading_) return;
+  }
+  PlayAudioOf(loadedPage_.value_or(QString()), source());
+  loadedPage_.reset();
+}
+
+void HtmlView::PlayAudioOf(const QString& html, const QUrl& base) {
+  const std::optional<AudioElement> element = FindAudioElement(html);
+  if (!element) {
+    if (audio_) {
+      audio_->Stop();
+      audio_->hide();
+    }
+    return;
+  }
+  if (!audio_) {
+    audio_ = new AudioStrip(this);
+    audio_->setGeometry(rect());
+  }
+  audio_->show();
+  audio_->raise();
+  audio_->Load(base.resolved(QUrl(element->src)), element->autoplay, element->loop);
+}
+
+void HtmlView::resizeEvent(QResizeEvent* event) {
+  QTextBrowser::resizeEvent(event);
+  if (audio_) audio_->setGeometry(rect());
+}
 
 QVariant HtmlView::loadResource(int type, const QUrl& name) {
   const bool page = type == QTextDocument::HtmlResource || type == QTextDocument::UnknownResource;
   if (!page || !name.isLocalFile()) return QTextBrowser::loadResource(type, name);
   QFile file(name.toLocalFile());
   if (!file.open(QIODevice::ReadOnly)) return {};
-  return WithStylesInHead(DecodeHtmlBytes(file.readAll()));
+  const QString text = DecodeHtmlBytes(file.readAll());
+  loadedPage_ = text;
+  return WithStylesInHead(text);
 }
 
 void HtmlView::mousePressEvent(QMouseEvent* event) {

@@ -1,0 +1,24 @@
+#include "player/show_player_page.h"
+
+#include <string>
+#include <utility>
+
+#include "player/page_host.h"
+#include "player/player_page.h"
+#include "state/program_state.h"
+
+namespace larkbay {
+
+void ShowPlayerPage(ProgramState& state, PageHost* host, std::string_view page) {
+  std::string digest = PageDigest(page);
+  if (digest == state.LastPageDigest) return;
+  state.LastPageDigest = std::move(digest);
+  if (host) host->LoadPage(page);
+}
+
+void OnPageLoadFinished(const ProgramState& state, PageHost& host) {
+  if (!state.appState.AutoPlay) return;
+  host.RunScript(kAutoPlayScript);
+}
+
+}  // namespace larkbay

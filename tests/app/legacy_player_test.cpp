@@ -1,0 +1,248 @@
+// The legacy player on the real main window: a page handed to the legacy page
+// host is written to the page file, loaded by the player view, dropped once
+// loaded, and the view really plays the page's audio from the reference
+// server; a page without a playable source stays silent.
+#include <QAudioOutput>
+#include <QDir>
+#include <QFile>
+#include <QMediaPlayer>
+#include <QSlider>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+#include <string>
+
+#include "app/controls/qt_controls.h"
+#include "app/player/legacy_page_host.h"
+#include "app/widgets/audio_strip.h"
+#include "app/widgets/html_view.h"
+#include "app/windows/main_window.h"
+#include "app_test_support.h"
+#include "platform/app_data_dir.h"
+#include "platform/control_names.h"
+#include "player/player_page.h"
+#include "player/show_player_page.h"
+#include "server_run.h"
+#include "state/program_state.h"
+
+using namespace larkbay;
+
+namespace {
+
+// Playing from a loopback server starts within a second or two; the rest is
+// slack for a loaded machine.
+constexpr int kPlayTimeoutMs = 30000;
+
+QByteArray ReadFile(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class LegacyPlayerTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<testing::TempAppData> appData_;
+  std::string dataDir_;
+  testing::ServerRun server_;
+  ProgramState state_;
+  std::unique_ptr<QtControls> controls_;
+  std::unique_ptr<MainWindow> main_;
+  std::unique_ptr<LegacyPageHost> host_;
+  int loadsFinished_ = 0;
+
+  QString PagePath() const {
+    return QString::fromStdString(dataDir_) + QStringLiteral("data/Lark-Bay_Music.html");
+  }
+  HtmlView* View() { return qobject_cast<HtmlView*>(controls_->FindWidget(names::kPlayerView)); }
+  std::string SongUrl(const char* quality) const {
+    return server_.Base().toStdString() + "/media/audio/c1-" + quality + ".mp3";
+  }
+  std::string IePage(const std::string& url) const {
+    return BuildPlayerPage("ie", BarePlayList(url), server_.Base().toStdString() + "/");
+  }
+
+  // Shows `page` through the core and waits until the view has loaded it.
+  void Show(const std::string& page) {
+    const int before = loadsFinished_;
+    ShowPlayerPage(state_, host_.get(), page);
+    // Written before the view loaded it; the view reports the load on the next turn.
+    QCOMPARE(ReadFile(PagePath()), QByteArray::fromStdString(PageBytes(page)));
+    QCOMPARE(View()->source(), QUrl::fromLocalFile(PagePath()));
+    QTRY_COMPARE(loadsFinished_, before + 1);
+    QVERIFY(!QFile::exists(PagePath()));
+  }
+
+  // The player reaches playing `url` and its position moves on.
+  void ExpectPlaying(const std::string& url) {
+    QMediaPlayer* player = View()->AudioPlayer();
+    QVERIFY(player);
+    QCOMPARE(player->source(), QUrl(QString::fromStdString(url)));
+    QCOMPARE(player->loops(), int(QMediaPlayer::Infinite));
+    QVERIFY(player->audioOutput());
+    QTRY_COMPARE_WITH_TIMEOUT(player->playbackState(), QMediaPlayer::PlayingState, kPlayTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(player->position() > 0, kPlayTimeoutMs);
+    const qint64 first = player->position();
+    QTRY_VERIFY_WITH_TIMEOUT(player->position() >= first + 500, kPlayTimeoutMs);
+    QCOMPARE(player->error(), QMediaPlayer::NoError);
+  }
+
+  void ExpectSilent() {
+    QMediaPlayer* player = View()->AudioPlayer();
+    if (!player) return;
+    QCOMPARE(player->playbackState(), QMediaPlayer::StoppedState);
+    QVERIFY(player->source().isEmpty());
+  }
+
+ private slots:
+  void initTestCase() {
+    // The ffmpeg backend of Qt 6.4 crashes without an audio device.
+    qputenv("QT_MEDIA_BACKEND", "gstreamer");
+    appData_ = std::make_unique<testing::TempAppData>();
+    dataDir_ = AppDataDir();
+    QVERIFY(QDir().mkpath(QString::fromStdString(dataDir_) + QStringLiteral("data")));
+    QVERIFY(QFile::exists(QStringLiteral(LARKBAY_TEST_MEDIA "/audio/c1-st.mp3")));
+    QVERIFY2(server_.Start({QStringLiteral("--media"), QStringLiteral(LARKBAY_TEST_MEDIA)}),
+             server_.Output().constData());
+    state_.appState.PlayerEngine = "ie";
+
+    controls_ = std::make_unique<QtControls>();
+    main_ = std::make_unique<MainWindow>();
+    main_->setAttribute(Qt::WA_DeleteOnClose, false);
+    controls_->RegisterWindow(main_.get());
+    host_ = std::make_unique<LegacyPageHost>(*controls_, dataDir_);
+    host_->onLoadFinished = [this] { ++loadsFinished_; };
+    BindPlayerView(*controls_, dataDir_, host_.get());
+    main_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main_.get()));
+    QVERIFY(View());
+  }
+
+  void cleanupTestCase() {
+    main_.reset();
+    controls_.reset();
+  }
+
+  void audioElementOfAPage_data() {
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<bool>("found");
+    QTest::addColumn<QString>("src");
+    QTest::addColumn<bool>("autoplay");
+    QTest::addColumn<bool>("loop");
+    QTest::newRow("ie page") << QString::fromStdString(BuildPlayerPage(
+                                    "ie", BarePlayList("http://h/a.mp3?x=1&y=2"), "http://h/"))
+                             << true << "http://h/a.mp3?x=1&y=2" << true << true;
+    QTest::newRow("upper case, unquoted")
+        << "<AUDIO SRC=http://h/b.mp3 AutoPlay>" << true << "http://h/b.mp3" << true << false;
+    QTest::newRow("single quotes, > inside")
+        << "<body><audio loop src='http://h/c.mp3?a>b'></audio>" << true << "http://h/c.mp3?a>b"
+        << false << true;
+    QTest::newRow("numeric references")
+        << "<audio src=\"http://h/&#100;&#x2e;mp3\">" << true << "http://h/d.mp3" << false << false;
+    QTest::newRow("first src counts") << "<audio src=\"http://h/1.mp3\" src=\"http://h/2.mp3\">"
+                                      << true << "http://h/1.mp3" << false << false;
+    QTest::newRow("no src") << "<audio controls autoplay></audio>" << true << "" << true << false;
+    QTest::newRow("other tag") << "<audiox src=\"http://h/e.mp3\">" << false << "" << false
+                               << false;
+    QTest::newRow("cef page") << QString::fromStdString(BuildPlayerPage(
+                                     "cef", PlaylistEntry("http://h/f.mp3", "B", "A"), "http://h/"))
+                              << false << "" << false << false;
+  }
+
+  void audioElementOfAPage() {
+    QFETCH(QString, html);
+    QFETCH(bool, found);
+    const std::optional<AudioElement> element = FindAudioElement(html);
+    QCOMPARE(element.has_value(), found);
+    if (!found) return;
+    QTEST(element->src, "src");
+    QTEST(element->autoplay, "autoplay");
+    QTEST(element->loop, "loop");
+  }
+
+  void playableSources() {
+    QVERIFY(IsPlayableAudioSource(QUrl(QStringLiteral("http://h/a.mp3"))));
+    QVERIFY(IsPlayableAudioSource(QUrl(QStringLiteral("HTTPS://h/a.mp3"))));
+    QVERIFY(!IsPlayableAudioSource(QUrl(QStringLiteral("file:///tmp/a.mp3"))));
+    QVERIFY(!IsPlayableAudioSource(QUrl(QStringLiteral("javascript:alert(1)"))));
+    QVERIFY(!IsPlayableAudioSource(QUrl()));
+  }
+
+  // The legacy host neither runs scripts nor downloads.
+  void hostRunsNoScriptAndCannotDownload() {
+    QVERIFY(!host_->RunScript(kAutoPlayScript));
+    QVERIFY(!host_->StartDownload(SongUrl("st")));
+  }
+
+  void songPagePlaysInTheView() {
+    // A view that never had audio has no player.
+    HtmlView fresh;
+    QVERIFY(!fresh.AudioPlayer());
+
+    const std::string url = SongUrl("st");
+    Show(IePage(url));
+    ExpectPlaying(url);
+
+    // The element's controls fill the player strip.
+    HtmlView* view = View();
+    auto* strip = view->findChild<AudioStrip*>();
+    QVERIFY(strip);
+    QVERIFY(strip->isVisible());
+    QCOMPARE(strip->geometry(), view->rect());
+    QCOMPARE(view->size(), QSize(650, 30));
+    auto* button = strip->findChild<QToolButton*>(QStringLiteral("playPause"));
+    auto* slider = strip->findChild<QSlider*>(QStringLiteral("position"));
+    QVERIFY(button && slider);
+    QVERIFY(button->isEnabled());
+    QTRY_VERIFY(slider->maximum() > 4000);  // the clip lasts about five seconds
+    QTRY_VERIFY(slider->value() > 0);
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_COMPARE(view->AudioPlayer()->playbackState(), QMediaPlayer::PausedState);
+    const qint64 paused = view->AudioPlayer()->position();
+    QTest::qWait(400);
+    QVERIFY(view->AudioPlayer()->position() - paused < 100);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_COMPARE(view->AudioPlayer()->playbackState(), QMediaPlayer::PlayingState);
+
+    // The same page once more is not handed over: the music goes on.
+    const int loads = loadsFinished_;
+    ShowPlayerPage(state_, host_.get(), IePage(url));
+    QVERIFY(!QFile::exists(PagePath()));
+    QTest::qWait(100);
+    QCOMPARE(loadsFinished_, loads);
+    QCOMPARE(view->AudioPlayer()->playbackState(), QMediaPlayer::PlayingState);
+  }
+
+  // Another quality is another page in the same file: the view loads it anew.
+  void anotherPageInTheSameFileIsLoaded() {
+    const std::string url = SongUrl("hq");
+    Show(IePage(url));
+    ExpectPlaying(url);
+  }
+
+  void pageWithoutPlayableAudioIsSilent() {
+    // A page without an audio element stops what played.
+    Show(BuildPlayerPage("cef", PlaylistEntry(SongUrl("st"), "B", "A"),
+                         server_.Base().toStdString() + "/"));
+    ExpectSilent();
+    QVERIFY(!View()->findChild<AudioStrip*>()->isVisible());
+
+    Show(IePage(SongUrl("st")));
+    ExpectPlaying(SongUrl("st"));
+
+    // A script address is made empty in the page; nothing plays, not even the
+    // page file itself.
+    const std::string page = IePage("javascript:alert(1)");
+    QVERIFY(page.find("src=\"\"") != std::string::npos);
+    Show(page);
+    ExpectSilent();
+    QTest::qWait(300);
+    ExpectSilent();
+  }
+};
+
+QTEST_MAIN(LegacyPlayerTest)
+#include "legacy_player_test.moc"
