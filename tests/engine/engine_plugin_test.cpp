@@ -1,0 +1,504 @@
+// libaquarius.so in a host that knows only Widgets: start-up events, the
+// browser in a host widget, pages, scripts, sound, the context menu and the
+// shutdown.
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <QWidget>
+#include <map>
+#include <optional>
+
+#include "engine_library.h"
+#include "file_server.h"
+
+namespace {
+
+class EnginePluginTest : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit EnginePluginTest(const QTemporaryDir& dir) : dir_(dir) {}
+
+ private slots:
+  void initTestCase();
+  void startsWithEventsInOrder();
+  void browserFillsItsHostWidget();
+  void findsBrowserByWindow();
+  void loadStringFiresLoadEnd();
+  void executeJavaScriptChangesThePage();
+  void failedHttpLoadReportsItsStatus();
+  void autoplayAudioPlays();
+  void downloadsCompleteNumberedInStartOrder();
+  void pauseStopsWritingAndResumeFinishes();
+  void cancelEndsTheDownload();
+  void connectionCutContinuesTheSameItem();
+  void contextMenuAsksTheHost_data();
+  void contextMenuAsksTheHost();
+  void cleanupTestCase();
+
+ private:
+  static bool OnEvent(int event, const AquaEventArgs* args, void* self) {
+    return static_cast<EnginePluginTest*>(self)->Handle(event, *args);
+  }
+  bool Handle(int event, const AquaEventArgs& args);
+  void OnSettings(AquaSettings* settings);
+  void OnCommandLine(AquaCommandLine* command_line);
+  void OnReady();
+  void OnBrowserCreated(AquaBrowser* browser);
+  // The script's value as text; empty optional when it never came back.
+  std::optional<QString> Evaluate(const QString& script);
+  // What the host has seen of one download.
+  struct Download {
+    QString suggested_name;
+    int asked = 0;  // event 30
+    bool in_progress_after_continue = false;
+    int updates = 0;  // event 31
+    bool canceled_seen = false;
+    AquaDownloadItem* item = nullptr;              // kept
+    AquaDownloadItemCallback* callback = nullptr;  // the last one, kept
+  };
+  void OnBeforeDownload(const AquaEventArgs& args);
+  void OnDownloadUpdated(const AquaEventArgs& args);
+  void StartDownload(const QString& url);
+  QString TargetOf(int id) const {
+    return dir_.filePath(QStringLiteral("downloads/%1.MT").arg(id));
+  }
+  static QByteArray Bytes(int size, char seed);
+  bool LoadAndWait(const QString& html, const QString& url);
+  QString UserDataPath() const { return dir_.filePath(QStringLiteral("Userdata")); }
+
+  larkbay::testing::EngineLibrary aqua_;
+  const QTemporaryDir& dir_;
+  QWidget window_;
+  QWidget* control_ = nullptr;
+  QList<int> events_;
+  QList<bool> switch_results_;
+  bool bad_switch_result_ = true;
+  uintptr_t browser_handle_ = 0;
+  int loads_ = 0;
+  int last_status_ = -1;
+  int menus_ = 0;
+  bool menu_answer_ = true;
+  larkbay::testing::FileServer server_;
+  std::map<int, Download> downloads_;
+};
+
+QByteArray EnginePluginTest::Bytes(int size, char seed) {
+  QByteArray bytes(size, Qt::Uninitialized);
+  for (int i = 0; i < size; ++i) bytes[i] = static_cast<char>(seed + i * 7 + i / 251);
+  return bytes;
+}
+
+void EnginePluginTest::OnBeforeDownload(const AquaEventArgs& args) {
+  const int id = aqua_.AquaDownloadGetId(args.download);
+  Download& seen = downloads_[id];
+  ++seen.asked;
+  seen.suggested_name = QString::fromUtf8(args.suggested_name);
+  aqua_.AquaDownloadCallbackContinue(args.before_download, TargetOf(id).toUtf8().constData(),
+                                     false);
+  seen.in_progress_after_continue = aqua_.AquaDownloadIsInProgress(args.download);
+  if (!seen.item) {
+    aqua_.AquaAddRef(args.download);
+    seen.item = args.download;
+  }
+}
+
+void EnginePluginTest::OnDownloadUpdated(const AquaEventArgs& args) {
+  Download& seen = downloads_[aqua_.AquaDownloadGetId(args.download)];
+  ++seen.updates;
+  seen.canceled_seen = seen.canceled_seen || aqua_.AquaDownloadIsCanceled(args.download);
+  aqua_.AquaAddRef(args.download_callback);
+  aqua_.AquaRelease(seen.callback);
+  seen.callback = args.download_callback;
+}
+
+void EnginePluginTest::StartDownload(const QString& url) {
+  AquaBrowser* browser = aqua_.AquaManagerQueryActor(browser_handle_);
+  AquaBrowserHost* host = aqua_.AquaBrowserGetHost(browser);
+  aqua_.AquaBrowserHostStartDownloadA(host, url.toUtf8().constData());
+  aqua_.AquaRelease(host);
+  aqua_.AquaRelease(browser);
+}
+
+bool EnginePluginTest::Handle(int event, const AquaEventArgs& args) {
+  events_.push_back(event);
+  switch (event) {
+    case AQUA_EVENT_SETTINGS:
+      OnSettings(args.settings);
+      break;
+    case AQUA_EVENT_COMMAND_LINE:
+      OnCommandLine(args.command_line);
+      break;
+    case AQUA_EVENT_CONTEXT_READY:
+      OnReady();
+      break;
+    case AQUA_EVENT_BROWSER_CREATED:
+      OnBrowserCreated(args.browser);
+      break;
+    case AQUA_EVENT_LOAD_END:
+      ++loads_;
+      last_status_ = args.status_code;
+      break;
+    case AQUA_EVENT_BEFORE_DOWNLOAD:
+      OnBeforeDownload(args);
+      break;
+    case AQUA_EVENT_DOWNLOAD_UPDATED:
+      OnDownloadUpdated(args);
+      break;
+    case AQUA_EVENT_CONTEXT_MENU:
+      ++menus_;
+      return menu_answer_;
+  }
+  return false;
+}
+
+void EnginePluginTest::OnSettings(AquaSettings* settings) {
+  const QByteArray path = QDir::toNativeSeparators(UserDataPath()).toUtf8();
+  aqua_.AquaInitCachePathA(settings, path.constData());
+  aqua_.AquaInitUserDataA(settings, path.constData());
+  aqua_.AquaInitWindowlessRenderingEnabled(settings, false);
+  aqua_.AquaInitPersistSessionCookies(settings, true);
+  aqua_.AquaInitPersistUserPreferences(settings, true);
+  aqua_.AquaInitLocaleA(settings, "zh-CN");
+  aqua_.AquaInitRemoteDebuggingPort(settings, 0);
+  aqua_.AquaInitIgnoreCertificateErrors(settings, false);
+}
+
+void EnginePluginTest::OnCommandLine(AquaCommandLine* command_line) {
+  const char* switches[][2] = {{"ppapi-flash-version", ""},
+                               {"ppapi-flash-path", ""},
+                               {"autoplay-policy", "no-user-gesture-required"}};
+  for (const auto& item : switches)
+    switch_results_.push_back(
+        aqua_.AquaCommandLineAppendSwitchWithValueA(command_line, item[0], item[1]));
+  // Would reach the engine as two switches.
+  bad_switch_result_ =
+      aqua_.AquaCommandLineAppendSwitchWithValueA(command_line, "lang", "zh-CN --single-process");
+}
+
+void EnginePluginTest::OnReady() {
+  AquaWindowInfo* info = aqua_.AquaWindowCreate();
+  aqua_.AquaWindowSetAsChild(info, reinterpret_cast<uintptr_t>(control_), 0, 0, control_->width(),
+                             control_->height());
+  AquaBrowserSettings* settings = aqua_.AquaTypeBsCreate();
+  aqua_.AquaBrowserHostCreateBrowserA(info, "", settings);
+  aqua_.AquaRelease(settings);
+  aqua_.AquaRelease(info);
+}
+
+void EnginePluginTest::OnBrowserCreated(AquaBrowser* browser) {
+  AquaBrowserHost* host = aqua_.AquaBrowserGetHost(browser);
+  browser_handle_ = aqua_.AquaBrowserHostGetWindowHandle(host);
+  aqua_.AquaRelease(host);
+}
+
+std::optional<QString> EnginePluginTest::Evaluate(const QString& script) {
+  AquaBrowser* browser = aqua_.AquaManagerQueryActor(browser_handle_);
+  if (!browser) return std::nullopt;
+  AquaFrame* frame = aqua_.AquaBrowserGetMainFrame(browser);
+  // On the heap: a late answer after a time-out still has a place to go.
+  auto* result = new std::optional<QString>;
+  aqua_.AquaFrameEvaluateJavaScriptA(
+      frame, script.toUtf8().constData(),
+      [](const char* value, void* out) {
+        *static_cast<std::optional<QString>*>(out) = QString::fromUtf8(value);
+      },
+      result);
+  aqua_.AquaRelease(frame);
+  aqua_.AquaRelease(browser);
+  if (!QTest::qWaitFor([&] { return result->has_value(); }, 10000)) return std::nullopt;
+  std::optional<QString> value = *result;
+  delete result;
+  return value;
+}
+
+bool EnginePluginTest::LoadAndWait(const QString& html, const QString& url) {
+  AquaBrowser* browser = aqua_.AquaManagerQueryActor(browser_handle_);
+  if (!browser) return false;
+  AquaFrame* frame = aqua_.AquaBrowserGetMainFrame(browser);
+  const int before = loads_;
+  aqua_.AquaFrameLoadStringA(frame, html.toUtf8().constData(),
+                             url.isEmpty() ? nullptr : url.toUtf8().constData());
+  aqua_.AquaRelease(frame);
+  aqua_.AquaRelease(browser);
+  return QTest::qWaitFor([&] { return loads_ > before; }, 15000);
+}
+
+void EnginePluginTest::initTestCase() {
+  QVERIFY(dir_.isValid());
+  QVERIFY2(aqua_.Open(LARKBAY_ENGINE_LIBRARY), dlerror());
+  window_.resize(640, 480);
+  control_ = new QWidget(&window_);
+  control_->setGeometry(20, 20, 400, 300);
+  window_.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window_));
+  for (int event : {0, 1, 2, 9, 15, 30, 31, 32}) QVERIFY(aqua_.AquaBind(event, &OnEvent, this));
+  QVERIFY(!aqua_.AquaBind(AQUA_EVENT_COUNT, &OnEvent, this));
+  QVERIFY(server_.Listen());
+
+  QCOMPARE(aqua_.AquaDoWinMain(), 0);
+  // The first page, about:blank, has finished loading.
+  QTRY_VERIFY_WITH_TIMEOUT(loads_ >= 1, 15000);
+}
+
+void EnginePluginTest::startsWithEventsInOrder() {
+  QCOMPARE(events_.mid(0, 4), (QList<int>{0, 1, 2, 9}));
+  QCOMPARE(switch_results_, (QList<bool>{true, true, true}));
+  QVERIFY(!bad_switch_result_);
+  const QString flags = qEnvironmentVariable("QTWEBENGINE_CHROMIUM_FLAGS");
+  QVERIFY2(flags.contains(QStringLiteral("--autoplay-policy=no-user-gesture-required")),
+           qPrintable(flags));
+  QVERIFY2(!flags.contains(QStringLiteral("single-process")), qPrintable(flags));
+  // Started once only.
+  QCOMPARE(aqua_.AquaDoWinMain(), -1);
+  QCOMPARE(events_.count(0), 1);
+}
+
+void EnginePluginTest::browserFillsItsHostWidget() {
+  QVERIFY(browser_handle_ != 0);
+  auto* view = reinterpret_cast<QWidget*>(browser_handle_);
+  QCOMPARE(view->parentWidget(), control_);
+  QCOMPARE(view->geometry(), control_->rect());
+  control_->resize(300, 200);
+  QTRY_COMPARE(view->geometry(), QRect(0, 0, 300, 200));
+  control_->resize(400, 300);
+  QTRY_COMPARE(view->geometry(), control_->rect());
+}
+
+void EnginePluginTest::findsBrowserByWindow() {
+  AquaBrowser* by_view = aqua_.AquaManagerQueryActor(browser_handle_);
+  AquaBrowser* by_control = aqua_.AquaManagerQueryActor(reinterpret_cast<uintptr_t>(control_));
+  QVERIFY(by_view);
+  QVERIFY(by_control);
+  AquaBrowserHost* host = aqua_.AquaBrowserGetHost(by_control);
+  QCOMPARE(aqua_.AquaBrowserHostGetWindowHandle(host), browser_handle_);
+  aqua_.AquaRelease(host);
+  aqua_.AquaRelease(by_control);
+  aqua_.AquaRelease(by_view);
+  QVERIFY(!aqua_.AquaManagerQueryActor(0));
+  QVERIFY(!aqua_.AquaManagerQueryActor(reinterpret_cast<uintptr_t>(&window_)));
+  QVERIFY(!aqua_.AquaManagerQueryActor(browser_handle_ + 8));
+}
+
+void EnginePluginTest::loadStringFiresLoadEnd() {
+  QVERIFY(LoadAndWait(QStringLiteral("<html><body><p id=\"p\">你好，水星</p></body></html>"),
+                      QString()));
+  QCOMPARE(last_status_, 200);
+  QCOMPARE(Evaluate(QStringLiteral("document.getElementById('p').textContent")),
+           std::optional<QString>(QStringLiteral("你好，水星")));
+  QCOMPARE(Evaluate(QStringLiteral("location.href")),
+           std::optional<QString>(QStringLiteral("about:blank")));
+  // The profile keeps its data in the host's folder.
+  QTRY_VERIFY_WITH_TIMEOUT(
+      !QDir(UserDataPath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty(), 10000);
+}
+
+void EnginePluginTest::executeJavaScriptChangesThePage() {
+  AquaBrowser* browser = aqua_.AquaManagerQueryActor(browser_handle_);
+  AquaFrame* frame = aqua_.AquaBrowserGetMainFrame(browser);
+  aqua_.AquaFrameExecuteJavaScriptA(frame, "document.title = '水星 ' + (6 * 7);", "about:blank", 0);
+  aqua_.AquaRelease(frame);
+  aqua_.AquaRelease(browser);
+  QCOMPARE(Evaluate(QStringLiteral("document.title")),
+           std::optional<QString>(QStringLiteral("水星 42")));
+  QCOMPARE(Evaluate(QStringLiteral("navigator.language")),
+           std::optional<QString>(QStringLiteral("zh-CN")));
+}
+
+void EnginePluginTest::failedHttpLoadReportsItsStatus() {
+  AquaBrowser* browser = aqua_.AquaManagerQueryActor(browser_handle_);
+  AquaFrame* frame = aqua_.AquaBrowserGetMainFrame(browser);
+  const int before = loads_;
+  const QByteArray go =
+      QStringLiteral("location.href = '%1';").arg(server_.Url(QStringLiteral("/missing"))).toUtf8();
+  aqua_.AquaFrameExecuteJavaScriptA(frame, go.constData(), "about:blank", 0);
+  aqua_.AquaRelease(frame);
+  aqua_.AquaRelease(browser);
+  QTRY_VERIFY_WITH_TIMEOUT(loads_ > before, 15000);
+  QCOMPARE(last_status_, 404);
+}
+
+void EnginePluginTest::autoplayAudioPlays() {
+  const QString sox = QStandardPaths::findExecutable(QStringLiteral("sox"));
+  if (sox.isEmpty()) QSKIP("sox is needed to make the sound file");
+  const QString mp3 = dir_.filePath(QStringLiteral("tone.mp3"));
+  QCOMPARE(
+      QProcess::execute(sox, {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
+                              mp3, QStringLiteral("synth"), QStringLiteral("6"),
+                              QStringLiteral("sine"), QStringLiteral("440")}),
+      0);
+  const QString base = QUrl::fromLocalFile(dir_.filePath(QStringLiteral("player.html"))).toString();
+  QVERIFY(LoadAndWait(QStringLiteral("<audio id=\"a\" autoplay src=\"tone.mp3\"></audio>"), base));
+  QCOMPARE(last_status_, 200);
+  const auto position = [this] {
+    return Evaluate(QStringLiteral("document.getElementById('a').currentTime"))
+        .value_or(QString())
+        .toDouble();
+  };
+  QTRY_VERIFY_WITH_TIMEOUT(position() > 0.2, 10000);
+  const double first = position();
+  QTest::qWait(1200);
+  const double second = position();
+  QVERIFY2(second > first + 0.5, qPrintable(QStringLiteral("%1 -> %2").arg(first).arg(second)));
+  QCOMPARE(Evaluate(QStringLiteral("String(document.getElementById('a').paused)")),
+           std::optional<QString>(QStringLiteral("false")));
+}
+
+void EnginePluginTest::downloadsCompleteNumberedInStartOrder() {
+  const QByteArray first = Bytes(300 * 1024, 'a');
+  const QByteArray second = Bytes(200 * 1024, 'b');
+  server_.Add(QStringLiteral("/first.bin"), {first, 64 * 1024, 20, false});
+  server_.Add(QStringLiteral("/second.bin"), {second, 64 * 1024, 20, false});
+  StartDownload(server_.Url(QStringLiteral("/first.bin")));
+  StartDownload(server_.Url(QStringLiteral("/second.bin")));
+  QTRY_VERIFY_WITH_TIMEOUT(downloads_.size() == 2 && downloads_[1].item && downloads_[2].item &&
+                               aqua_.AquaDownloadIsComplete(downloads_[1].item) &&
+                               aqua_.AquaDownloadIsComplete(downloads_[2].item),
+                           20000);
+  const struct {
+    int id;
+    QString name;
+    QByteArray body;
+  } expected[] = {{1, QStringLiteral("first.bin"), first},
+                  {2, QStringLiteral("second.bin"), second}};
+  for (const auto& row : expected) {
+    const Download& seen = downloads_[row.id];
+    QCOMPARE(seen.suggested_name, row.name);
+    QCOMPARE(seen.asked, 1);
+    QVERIFY(seen.in_progress_after_continue);
+    QVERIFY(seen.updates >= 2);
+    QCOMPARE(aqua_.AquaDownloadGetTotalBytes(seen.item), row.body.size());
+    QCOMPARE(aqua_.AquaDownloadGetPercentComplete(seen.item), 100);
+    QVERIFY(!aqua_.AquaDownloadIsInProgress(seen.item));
+    QVERIFY(!aqua_.AquaDownloadIsCanceled(seen.item));
+    QFile file(TargetOf(row.id));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll() == row.body);
+  }
+}
+
+void EnginePluginTest::pauseStopsWritingAndResumeFinishes() {
+  const QByteArray body = Bytes(1536 * 1024, 'p');
+  server_.Add(QStringLiteral("/pause.bin"), {body, 32 * 1024, 50, false});
+  const int id = static_cast<int>(downloads_.size()) + 1;
+  StartDownload(server_.Url(QStringLiteral("/pause.bin")));
+  QTRY_VERIFY_WITH_TIMEOUT(downloads_[id].callback &&
+                               aqua_.AquaDownloadGetReceivedBytes(downloads_[id].item) > 100 * 1024,
+                           10000);
+  Download& seen = downloads_[id];
+  aqua_.AquaDownloadItemCallbackPause(seen.callback);
+  aqua_.AquaDownloadItemCallbackPause(seen.callback);
+  QVERIFY(aqua_.AquaDownloadIsPaused(seen.item));
+  QVERIFY(aqua_.AquaDownloadIsInProgress(seen.item));
+  const QString partial = TargetOf(id) + QStringLiteral(".download");
+  QTest::qWait(800);
+  const qint64 paused_size = QFileInfo(partial).size();
+  QTest::qWait(1000);
+  QCOMPARE(QFileInfo(partial).size(), paused_size);
+  QVERIFY(paused_size < body.size());
+  QVERIFY(!aqua_.AquaDownloadIsComplete(seen.item));
+
+  aqua_.AquaDownloadItemCallbackResume(seen.callback);
+  QVERIFY(!aqua_.AquaDownloadIsPaused(seen.item));
+  QTRY_VERIFY_WITH_TIMEOUT(aqua_.AquaDownloadIsComplete(seen.item), 20000);
+  QFile file(TargetOf(id));
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  QVERIFY(file.readAll() == body);
+}
+
+void EnginePluginTest::cancelEndsTheDownload() {
+  server_.Add(QStringLiteral("/cancel.bin"), {Bytes(1024 * 1024, 'c'), 16 * 1024, 50, false});
+  const int id = static_cast<int>(downloads_.size()) + 1;
+  StartDownload(server_.Url(QStringLiteral("/cancel.bin")));
+  QTRY_VERIFY_WITH_TIMEOUT(
+      downloads_[id].callback && aqua_.AquaDownloadGetReceivedBytes(downloads_[id].item) > 0,
+      10000);
+  Download& seen = downloads_[id];
+  aqua_.AquaDownloadItemCallbackCancel(seen.callback);
+  QTRY_VERIFY_WITH_TIMEOUT(seen.canceled_seen, 5000);
+  QVERIFY(aqua_.AquaDownloadIsCanceled(seen.item));
+  QVERIFY(!aqua_.AquaDownloadIsInProgress(seen.item));
+  QVERIFY(!aqua_.AquaDownloadIsComplete(seen.item));
+  QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(TargetOf(id) + QStringLiteral(".download")), 5000);
+  QVERIFY(!QFileInfo::exists(TargetOf(id)));
+}
+
+void EnginePluginTest::connectionCutContinuesTheSameItem() {
+  const QByteArray body = Bytes(512 * 1024, 'x');
+  server_.Add(QStringLiteral("/cut.bin"), {body, 16 * 1024, 20, true});
+  const size_t before = downloads_.size();
+  const int id = static_cast<int>(before) + 1;
+  StartDownload(server_.Url(QStringLiteral("/cut.bin")));
+  QTRY_VERIFY_WITH_TIMEOUT(downloads_[id].item && aqua_.AquaDownloadIsComplete(downloads_[id].item),
+                           30000);
+  QCOMPARE(downloads_.size(), before + 1);
+  QCOMPARE(downloads_[id].asked, 1);
+  const QStringList ranges = server_.Ranges(QStringLiteral("/cut.bin"));
+  QCOMPARE(ranges.size(), 2);
+  QVERIFY2(ranges[1].startsWith(QStringLiteral("Range:")), qPrintable(ranges.join(u'|')));
+  QFile file(TargetOf(id));
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  QVERIFY(file.readAll() == body);
+}
+
+void EnginePluginTest::contextMenuAsksTheHost_data() {
+  QTest::addColumn<bool>("answer");
+  QTest::addColumn<bool>("menu_shown");
+  QTest::newRow("handled by the host") << true << false;
+  QTest::newRow("left to the browser") << false << true;
+}
+
+void EnginePluginTest::contextMenuAsksTheHost() {
+  QFETCH(bool, answer);
+  QFETCH(bool, menu_shown);
+  QVERIFY(
+      LoadAndWait(QStringLiteral("<body style=\"height:100vh\"><p>菜单</p></body>"), QString()));
+  auto* view = reinterpret_cast<QWidget*>(browser_handle_);
+  QWidget* surface = view->focusProxy() ? view->focusProxy() : view;
+  menu_answer_ = answer;
+  const int before = menus_;
+  QTest::mouseClick(surface, Qt::RightButton, {}, QPoint(100, 100));
+  QTRY_COMPARE_WITH_TIMEOUT(menus_, before + 1, 10000);
+  if (menu_shown) {
+    QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+    QApplication::activePopupWidget()->close();
+  } else {
+    QTest::qWait(500);
+    QVERIFY(QApplication::activePopupWidget() == nullptr);
+  }
+}
+
+void EnginePluginTest::cleanupTestCase() {
+  if (!aqua_.AquaManagerCloseAllBrowser) return;
+  for (auto& [id, seen] : downloads_) {
+    aqua_.AquaRelease(seen.callback);
+    aqua_.AquaRelease(seen.item);
+  }
+  aqua_.AquaManagerCloseAllBrowser();
+  QVERIFY(!aqua_.AquaManagerQueryActor(reinterpret_cast<uintptr_t>(control_)));
+  QVERIFY(control_->findChildren<QWidget*>().isEmpty());
+  aqua_.AquaQuitProcess();
+  // No engine after the end.
+  QCOMPARE(aqua_.AquaDoWinMain(), -1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The engine shares GL contexts with the host's windows.
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  // The engine writes its last files while the application ends.
+  QTemporaryDir dir;
+  QApplication app(argc, argv);
+  EnginePluginTest test(dir);
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "engine_plugin_test.moc"
