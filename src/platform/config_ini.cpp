@@ -17,11 +17,20 @@ constexpr std::string_view kSection = "Lark-Bay";
 std::string ConfigIniPath() { return AppDataDir() + "Config.ini"; }
 
 std::string ReadConfigValue(std::string_view key, std::string_view defaultValue) {
-  return GetPrivateProfileString(kSection, key, defaultValue, ConfigIniPath());
+  return ReadConfigValue(ConfigIniPath(), key, defaultValue);
 }
 
 bool WriteConfigValue(std::string_view key, std::string_view value) {
-  return WritePrivateProfileString(kSection, key, value, ConfigIniPath());
+  return WriteConfigValue(ConfigIniPath(), key, value);
+}
+
+std::string ReadConfigValue(const std::string& iniPath, std::string_view key,
+                            std::string_view defaultValue) {
+  return GetPrivateProfileString(kSection, key, defaultValue, iniPath);
+}
+
+bool WriteConfigValue(const std::string& iniPath, std::string_view key, std::string_view value) {
+  return WritePrivateProfileString(kSection, key, value, iniPath);
 }
 
 bool IsAutoPlayValueOn(std::string_view value) {

@@ -15,6 +15,10 @@ std::string ConfigIniPath();
 // One key of section "Lark-Bay".
 std::string ReadConfigValue(std::string_view key, std::string_view defaultValue);
 bool WriteConfigValue(std::string_view key, std::string_view value);
+// The same in the Config.ini at `iniPath` (for steps given their data folder).
+std::string ReadConfigValue(const std::string& iniPath, std::string_view key,
+                            std::string_view defaultValue);
+bool WriteConfigValue(const std::string& iniPath, std::string_view key, std::string_view value);
 
 // AutoPlay: on only when the value, lower-cased (ASCII letters), is "true".
 bool IsAutoPlayValueOn(std::string_view value);

@@ -7,16 +7,16 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "platform/config_ini.h"
 #include "platform/control_interface.h"
 #include "platform/control_names.h"
 #include "platform/file_system.h"
-#include "platform/private_profile.h"
 #include "remote/download_address.h"
 #include "remote/engine_pack.h"
+#include "remote/program_entry.h"
 #include "remote/remote_paths.h"
 #include "remote/self_update.h"
 #include "remote/step_context.h"
-#include "remote/updater_record.h"
 #include "services/json/json_object.h"
 #include "services/text/text_helpers.h"
 #include "state/program_state.h"
@@ -26,20 +26,7 @@ namespace {
 
 using std::chrono::milliseconds;
 
-constexpr std::string_view kSettingsSection = "Lark-Bay";
 constexpr int kTabsTopWithBrowser = 29;
-
-std::string FileMd5(const std::string& path) {
-  std::string bytes;
-  if (!ReadWholeFile(path, bytes)) bytes.clear();
-  return Md5Hex(bytes, false);
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
 
 void Replace(std::string& text, std::string_view placeholder, std::string_view value) {
   for (size_t at = 0; (at = text.find(placeholder, at)) != std::string::npos; at += value.size())
@@ -114,22 +101,11 @@ void HandDownloadOver(StepContext& context, const std::string& packMd5) {
   // A pack that never arrives with the announced digest would bring every
   // start back here: one hand-over per announced pack.
   const std::string settings = context.dataDir + std::string(kConfigIniFile);
-  if (GetPrivateProfileString(kSettingsSection, kHandedOverEngineKey, "", settings) == packMd5)
-    return;
-  const ProgramIdentity& program = context.program;
-  UpdaterRecord record;
-  record.processId = program.processId;
-  record.address = address;
-  record.saveFolder = context.desktopDir + "/";
-  record.fileName = std::string(kEnginePackFile);
-  record.startProgram = program.folder + "/" + program.executable;
-  WriteUpdaterRecord(context.dataDir + std::string(kUpdaterRecordFile), record);
-  WritePrivateProfileString(kSettingsSection, kHandedOverEngineKey, packMd5, settings);
-  context.Sleep(milliseconds(500));
-  KillProgramByName(kUpdaterFile);
-  context.Sleep(milliseconds(500));
-  StartProgram(context.dataDir + std::string(kUpdaterFile));
-  context.Sleep(milliseconds(5000));
+  if (ReadConfigValue(settings, kHandedOverEngineKey, "") == packMd5) return;
+  WriteConfigValue(settings, kHandedOverEngineKey, packMd5);
+  // The desktop folder ends with "/"; the record has always doubled it.
+  HandOverToUpdater(context, address, context.desktopDir + "/", std::string(kEnginePackFile),
+                    milliseconds(500));
 }
 
 }  // namespace
@@ -185,14 +161,10 @@ int ShowTimedMessage(ControlInterface& controls, std::string_view title, std::st
 }
 
 bool InstallEngine(StepContext& context) {
-  JsonObject program;
   JsonObject engine;
-  if (!program.Parse(context.state.ProgramConfig.GetText("Program", true)) ||
-      !engine.Parse(program.GetText("Engine", true))) {
-    return false;
-  }
-  const std::string cefMd5 = Lower(engine.GetText("cef_32_md5"));
-  const std::string packMd5 = Lower(engine.GetText("md5"));
+  if (!ProgramEntry(context.state.ProgramConfig, "Engine", engine)) return false;
+  const std::string cefMd5 = AnnouncedDigest(engine, "cef_32_md5");
+  const std::string packMd5 = AnnouncedDigest(engine, "md5");
   const std::string check =
       context.dataDir + std::string(kEngineFolder) + "/" + std::string(kEngineCheckFile);
   if (FileMd5(check) == cefMd5) {

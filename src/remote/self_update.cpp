@@ -7,11 +7,12 @@
 #include <cstdint>
 
 #include "net/inet_request.h"
+#include "platform/config_ini.h"
 #include "platform/control_interface.h"
 #include "platform/control_names.h"
 #include "platform/file_system.h"
-#include "platform/private_profile.h"
 #include "remote/download_address.h"
+#include "remote/program_entry.h"
 #include "remote/remote_paths.h"
 #include "remote/step_context.h"
 #include "remote/updater_record.h"
@@ -24,14 +25,6 @@ namespace {
 
 using std::chrono::milliseconds;
 
-constexpr std::string_view kSettingsSection = "Lark-Bay";
-
-// Program.<entry> of the configuration as its own document.
-bool ProgramEntry(const JsonObject& config, std::string_view entry, JsonObject& out) {
-  JsonObject program;
-  return program.Parse(config.GetText("Program", true)) && out.Parse(program.GetText(entry, true));
-}
-
 // The version text read as an integer the way the announcement has always
 // been read: leading digits, anything else 0.
 std::int32_t VersionNumberOf(std::string_view text) {
@@ -41,22 +34,14 @@ std::int32_t VersionNumberOf(std::string_view text) {
   return static_cast<std::int32_t>(value);
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
 }  // namespace
 
 bool UpdateUpdater(StepContext& context) {
   JsonObject updata;
   if (!ProgramEntry(context.state.ProgramConfig, "Updata", updata)) return false;
-  const std::string md5 = Lower(updata.GetText("md5"));
+  const std::string md5 = AnnouncedDigest(updata, "md5");
   const std::string path = context.dataDir + std::string(kUpdaterFile);
-  std::string current;
-  if (!ReadWholeFile(path, current)) current.clear();
-  if (Md5Hex(current, false) == md5) return true;
+  if (FileMd5(path) == md5) return true;
   const std::string address = ChooseDownloadAddress(context.server, "Updata");
   if (address.empty()) return false;
   const Bytes body = InetRequest(address);
@@ -77,8 +62,7 @@ bool UpdateProgram(StepContext& context) {
   // A server that announces a version this build never becomes would send
   // every start back to the updater; one hand-over per announcement.
   const std::string settings = context.dataDir + std::string(kConfigIniFile);
-  if (GetPrivateProfileString(kSettingsSection, kHandedOverKey, "", settings) == version)
-    return false;
+  if (ReadConfigValue(settings, kHandedOverKey, "") == version) return false;
 
   const std::string address = ChooseDownloadAddress(context.server, "Main");
   if (address.empty()) {
@@ -87,23 +71,29 @@ bool UpdateProgram(StepContext& context) {
     context.EndProcess();
     return false;
   }
+  WriteConfigValue(settings, kHandedOverKey, version);
+  HandOverToUpdater(context, address, context.program.folder + "/", context.program.executable,
+                    milliseconds(200));
+  return false;
+}
+
+void HandOverToUpdater(StepContext& context, const std::string& address,
+                       const std::string& saveFolder, const std::string& fileName,
+                       std::chrono::milliseconds settle) {
   const ProgramIdentity& program = context.program;
   UpdaterRecord record;
   record.processId = program.processId;
   record.address = address;
-  record.saveFolder = program.folder + "/";
-  record.fileName = program.executable;
+  record.saveFolder = saveFolder;
+  record.fileName = fileName;
   record.startProgram = program.folder + "/" + program.executable;
   WriteUpdaterRecord(context.dataDir + std::string(kUpdaterRecordFile), record);
-  WritePrivateProfileString(kSettingsSection, kHandedOverKey, version, settings);
-
-  context.Sleep(milliseconds(200));
+  context.Sleep(settle);
   KillProgramByName(kUpdaterFile);
-  context.Sleep(milliseconds(200));
+  context.Sleep(settle);
   StartProgram(context.dataDir + std::string(kUpdaterFile));
-  // The updater ends this process once the new program is in place.
+  // The updater ends this process once the new file is in place.
   context.Sleep(milliseconds(5000));
-  return false;
 }
 
 void KillProgramByName(std::string_view name) {

@@ -2,6 +2,8 @@
 // Start-up steps 3 and 4: the updater kept at the version the configuration
 // announces, and the hand-over to it when the program itself is not.
 
+#include <chrono>
+#include <string>
 #include <string_view>
 
 namespace larkbay {
@@ -24,6 +26,14 @@ bool UpdateUpdater(StepContext& context);
 // version already handed over once is not handed over again: false, and the
 // program goes on as it is.
 bool UpdateProgram(StepContext& context);
+
+// Hands a download to the updater: writes the record (this process to end,
+// `address` to save as `saveFolder` + `fileName`, this program to start
+// again), ends any running updater, starts Update.exe and waits for it to end
+// this process. `settle` is the wait around ending the old updater.
+void HandOverToUpdater(StepContext& context, const std::string& address,
+                       const std::string& saveFolder, const std::string& fileName,
+                       std::chrono::milliseconds settle);
 
 // Ends every other process whose executable file is called `name`.
 void KillProgramByName(std::string_view name);
