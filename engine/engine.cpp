@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QtGlobal>
+#include <unistd.h>
 
 #include "browser_view.h"
 
@@ -78,6 +79,11 @@ void Engine::ApplyCommandLine(const QStringList& switches) const {
   if (settings_.remote_debugging_port > 0)
     qputenv(kRemoteDebugging, QByteArray::number(settings_.remote_debugging_port));
   AppendToEnvironment(kChromiumFlags, switches);
+  // Chromium's sandbox refuses to run for root and the engine would not start
+  // at all; as root the browser runs without it, as Chromium itself does when
+  // told --no-sandbox.
+  if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
 
 void Engine::CreateProfile() {

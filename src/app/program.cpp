@@ -1,9 +1,14 @@
 #include "app/program.h"
 
 #include "app/commands/main_window_commands.h"
+
+#include <QApplication>
+#include <QMetaObject>
+#include <QThread>
+#include <QWidget>
+
 #include "app/settings/settings_menu.h"
 #include "app/startup/init_steps.h"
-#include "app/startup/pending_steps.h"
 #include "app/startup/show_main_window.h"
 #include "app/windows/main_window.h"
 #include "app/windows/site_window.h"
@@ -14,6 +19,8 @@
 #include "app/windows/startup_window.h"
 #include "platform/control_names.h"
 #include "platform/processes.h"
+#include "platform/special_folder.h"
+#include "player/show_player_page.h"
 
 namespace larkbay {
 
@@ -23,6 +30,7 @@ Program::Program(ProgramOptions options)
               options.dataDir.empty() ? AppDataDir() : options.dataDir,
               options.apiBase.empty() ? DefaultAssetRoot() : AssetRootFor(options.apiBase)},
       playerHost_(controls_, remote_.dataDir),
+      engineHost_(remote_.dataDir),
       context_{controls_, state_, &remote_, &playerHost_} {
   controls_.AddWindowFactory(kMainWindowName, [this] {
     mainWindow_ = new MainWindow;
@@ -32,14 +40,27 @@ Program::Program(ProgramOptions options)
   controls_.AddWindowFactory("SiteWindow", [this] { return new SiteWindow(mainWindow_); });
 
   StartupHooks hooks;
-  hooks.settingsMenu = [this] { SettingsMenu(state_, mainWindow_); };
+  hooks.settingsMenu = [this] {
+    SettingsMenu(state_, mainWindow_);
+    autoPlayRead_ = true;
+    if (pageLoadedEarly_ && context_.pageHost) OnPageLoadFinished(state_, *context_.pageHost);
+  };
   hooks.installDispatcher = [this] {
     if (mainWindow_) InstallCommandDispatcher(*mainWindow_, state_, MainWindowCommands(state_));
   };
-  hooks.shutDownBrowser = [this] { ShutDownBrowser(context_); };
+  hooks.shutDownBrowser = [this] { engineHost_.ShutDown(); };
   hooks.endProcess = options.endProcess;
   if (!hooks.endProcess) hooks.endProcess = [] { KillProcess(0, false); };
   remote_.endProcess = hooks.endProcess;
+  remote_.desktopDir = SpecialFolder(kDesktopFolder);
+  remote_.startEngine = [this](const std::string& engineDir) { return StartEngine(engineDir); };
+  engineHost_.onLoadFinished = [this] {
+    if (!autoPlayRead_) {
+      pageLoadedEarly_ = true;
+      return;
+    }
+    OnPageLoadFinished(state_, engineHost_);
+  };
   hooks.mainWindowShown = options.mainWindowShown;
   std::vector<InitStep> steps =
       options.steps ? options.steps(context_) : DefaultInitSteps(context_);
@@ -61,6 +82,24 @@ Program::~Program() {
 }
 
 void Program::Start() { controls_.LoadWindow(kMainWindowName, false); }
+
+bool Program::StartEngine(const std::string& engineDir) {
+  bool started = false;
+  auto start = [&] {
+    QWidget* strip = controls_.FindWidget(names::kBrowserControl);
+    if (!strip) return;
+    const BrowserParent parent{reinterpret_cast<std::uintptr_t>(strip), strip->width(),
+                               strip->height()};
+    started = engineHost_.Start(engineDir, parent);
+    // From now on pages go to the browser.
+    if (started) context_.pageHost = &engineFromAnyThread_;
+  };
+  if (QThread::currentThread() == qApp->thread())
+    start();
+  else
+    QMetaObject::invokeMethod(qApp, start, Qt::BlockingQueuedConnection);
+  return started;
+}
 
 void Program::OpenSiteWindow() {
   if (controls_.Exists("SiteWindow")) return;

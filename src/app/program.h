@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/controls/qt_controls.h"
+#include "app/player/gui_thread_page_host.h"
 #include "app/player/legacy_page_host.h"
 #include "app/startup/init_sequence.h"
 #include "app/startup/startup_context.h"
@@ -16,6 +17,7 @@
 #include "app/state/app_state.h"
 #include "app/windows/main_window.h"
 #include "net/server_request.h"
+#include "player/engine_page_host.h"
 #include "remote/step_context.h"
 
 namespace larkbay {
@@ -45,19 +47,29 @@ class Program {
   AppProgramState& State() { return state_; }
   StepContext& Remote() { return remote_; }
   StartupContext& Context() { return context_; }
+  EnginePageHost& Engine() { return engineHost_; }
   MainWindow* Main() const { return mainWindow_; }
 
  private:
   void OpenSiteWindow();
+  // Starts the embedded browser in the main window's browser control; any
+  // thread (the engine itself runs on the interface thread).
+  bool StartEngine(const std::string& engineDir);
 
   AppProgramState state_;
   QtControls controls_;
   ServerClient server_;
   StepContext remote_;
-  // The player strip until the embedded browser can host pages.
+  // The player strip: the legacy view until the engine has started.
   LegacyPageHost playerHost_;
+  EnginePageHost engineHost_;
+  GuiThreadPageHost engineFromAnyThread_{engineHost_};
   StartupContext context_;
   QPointer<MainWindow> mainWindow_;
+  // The auto-play setting is read when the main window is first activated; a
+  // page that finished loading before that gets its click then.
+  bool autoPlayRead_ = false;
+  bool pageLoadedEarly_ = false;
   std::unique_ptr<StartupFlow> flow_;
 };
 

@@ -8,17 +8,32 @@
 
 namespace larkbay::testing {
 
+namespace {
+
+void Restore(const char* name, bool had, const QByteArray& value) {
+  if (had) {
+    qputenv(name, value);
+  } else {
+    qunsetenv(name);
+  }
+}
+
+}  // namespace
+
 TempAppData::TempAppData()
-    : previous_(qgetenv("APPDATA")), hadPrevious_(qEnvironmentVariableIsSet("APPDATA")) {
+    : previous_(qgetenv("APPDATA")),
+      hadPrevious_(qEnvironmentVariableIsSet("APPDATA")),
+      previousDesktop_(qgetenv("XDG_DESKTOP_DIR")),
+      hadPreviousDesktop_(qEnvironmentVariableIsSet("XDG_DESKTOP_DIR")) {
   qputenv("APPDATA", dir_.path().toLocal8Bit());
+  // No test may find or leave an engine pack on the user's own desktop.
+  QDir().mkpath(Desktop());
+  qputenv("XDG_DESKTOP_DIR", Desktop().toLocal8Bit());
 }
 
 TempAppData::~TempAppData() {
-  if (hadPrevious_) {
-    qputenv("APPDATA", previous_);
-  } else {
-    qunsetenv("APPDATA");
-  }
+  Restore("APPDATA", hadPrevious_, previous_);
+  Restore("XDG_DESKTOP_DIR", hadPreviousDesktop_, previousDesktop_);
 }
 
 QString TempAppData::ConfigIni() const { return dir_.path() + QStringLiteral("/Lark-Bay/Config.ini"); }

@@ -10,12 +10,14 @@
 
 namespace larkbay::testing {
 
-// Points APPDATA at a fresh temporary folder for as long as it lives.
+// Points APPDATA at a fresh temporary folder, and the desktop
+// (XDG_DESKTOP_DIR) at a folder "Desktop" beside it, for as long as it lives.
 class TempAppData {
  public:
   TempAppData();
   ~TempAppData();
   QString Path() const { return dir_.path(); }
+  QString Desktop() const { return dir_.path() + QStringLiteral("/Desktop"); }
   // <APPDATA>/Lark-Bay/Config.ini
   QString ConfigIni() const;
   QString ReadConfigIni() const;
@@ -25,6 +27,8 @@ class TempAppData {
   QTemporaryDir dir_;
   QByteArray previous_;
   bool hadPrevious_;
+  QByteArray previousDesktop_;
+  bool hadPreviousDesktop_;
 };
 
 // What the answered box showed.

@@ -1,5 +1,9 @@
 #include "server_run.h"
 
+#include <sys/prctl.h>
+
+#include <csignal>
+
 #include <QDeadlineTimer>
 #include <QRegularExpression>
 
@@ -16,6 +20,8 @@ bool ServerRun::Start(const QStringList& arguments) {
   const QString binary = qEnvironmentVariable("LARKBAY_SERVER_BINARY");
   if (binary.isEmpty()) return false;
   process_.setProcessChannelMode(QProcess::MergedChannels);
+  // A test that crashes takes its server with it.
+  process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
   process_.start(binary, QStringList{QStringLiteral("--port"), QStringLiteral("0")} + arguments);
   if (!process_.waitForStarted()) return false;
   static const QRegularExpression ready(QStringLiteral("ready at (http://[^/ ]+)"));

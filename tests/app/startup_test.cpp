@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -321,8 +322,16 @@ class StartupTest : public QObject {
     const QString binary = qEnvironmentVariable("LARKBAY_APP_BINARY");
     if (binary.isEmpty()) QSKIP("LARKBAY_APP_BINARY is not set");
     testing::TempAppData appData;
+    // The engine pack lies on the desktop: this start installs the engine.
+    QTemporaryDir downloads;
+    const QString pack = QStringLiteral(LARKBAY_ENGINE_PACK_DIR);
+    for (const char* file : {"Enginepack", "cef.pak.md5"})
+      QVERIFY(QFile::copy(pack + u'/' + QLatin1String(file), downloads.filePath(QLatin1String(file))));
+    QVERIFY(QFile::copy(pack + QStringLiteral("/Enginepack"),
+                        appData.Desktop() + QStringLiteral("/Enginepack")));
     testing::ServerRun server;
-    QVERIFY2(server.Start(), server.Output().constData());
+    QVERIFY2(server.Start({QStringLiteral("--downloads"), downloads.path()}),
+             server.Output().constData());
 
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -333,7 +342,9 @@ class StartupTest : public QObject {
     QVERIFY(program.waitForStarted());
     QByteArray err;
     QTRY_VERIFY_WITH_TIMEOUT((err += program.readAllStandardError()).contains("main window shown"),
-                             15000);
+                             30000);
+    QVERIFY(QFileInfo::exists(appData.Path() + QStringLiteral("/Lark-Bay/Engine/cef.pak")));
+    QVERIFY(!QFileInfo::exists(appData.Desktop() + QStringLiteral("/Enginepack")));
     const QString ini = appData.ReadConfigIni();
     QVERIFY2(ini.contains(QStringLiteral("Program=%1").arg(program.processId())), qPrintable(ini));
     QVERIFY(QFileInfo(appData.Path() + QStringLiteral("/Lark-Bay/data")).isDir());

@@ -233,7 +233,8 @@ bool EnginePluginTest::LoadAndWait(const QString& html, const QString& url) {
 
 void EnginePluginTest::initTestCase() {
   QVERIFY(dir_.isValid());
-  QVERIFY2(aqua_.Open(LARKBAY_ENGINE_LIBRARY), dlerror());
+  std::string error;
+  QVERIFY2(aqua_.Open(LARKBAY_ENGINE_LIBRARY, &error), error.c_str());
   window_.resize(640, 480);
   control_ = new QWidget(&window_);
   control_->setGeometry(20, 20, 400, 300);

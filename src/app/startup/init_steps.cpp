@@ -1,8 +1,8 @@
 #include "app/startup/init_steps.h"
 
-#include "app/startup/pending_steps.h"
 #include "app/startup/single_instance_step.h"
 #include "player/show_player_page.h"
+#include "remote/engine_install.h"
 #include "remote/music_list.h"
 #include "remote/program_config.h"
 #include "remote/search_sites.h"
@@ -22,7 +22,7 @@ std::vector<InitStep> DefaultInitSteps(StartupContext& context) {
       {"服务器->初始化", remote(&FetchProgramConfig)},
       {"更新程序->初始化", remote(&UpdateUpdater)},
       {"版本更新->初始化", remote(&UpdateProgram)},
-      {"引擎环境->初始化", [c] { return InstallEngine(*c); }},
+      {"引擎环境->初始化", remote(&InstallEngine)},
       {"推荐歌单->初始化", remote(&LoadMusicList)},
       {"绘制->主窗口",
        [c] {
