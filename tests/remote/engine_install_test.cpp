@@ -23,12 +23,14 @@ using namespace std::chrono_literals;
 
 // An engine folder and the pack made of it.
 struct Pack {
-  Pack() {
+  explicit Pack(const char* password = nullptr) {
     WriteFile(engine.Path() / "cef.pak", "the engine's resources, version 1");
     WriteFile(engine.Path() / "libaquarius.so", std::string(70000, 'x'));
     const fs::path out = folder.Path() / "Enginepack";
-    RunProgram(LARKBAY_ENGINEPACK_BINARY, {"--archiver", LARKBAY_ARCHIVER_BINARY, "--engine-dir",
-                                           engine.Path().string(), "--out", out.string()});
+    std::vector<std::string> args = {"--archiver", LARKBAY_ARCHIVER_BINARY, "--engine-dir",
+                                     engine.Path().string(), "--out", out.string()};
+    if (password) args.insert(args.end(), {"--password", password});
+    RunProgram(LARKBAY_ENGINEPACK_BINARY, args);
     bytes = ReadFile(out);
     md5 = Md5Hex(bytes, false);
     cefMd5 = Md5Hex(ReadFile(engine.Path() / "cef.pak"), false);
@@ -108,17 +110,26 @@ TEST(EngineInstall, GoodPackIsInstalledOnceAndTheNextStartUsesTheFolder) {
   EXPECT_EQ(in.started.size(), 2u);
 }
 
+// The archiver runs but the folder is not the announced engine: another
+// cef.pak, or nothing extracted because the archive's password is not ours.
 TEST(EngineInstall, ExtractedFolderWithoutTheAnnouncedCefPakKeepsTheLegacyPlayer) {
-  Pack pack;
-  Install in;
-  in.Announce(Md5Hex("another cef.pak", false), pack.md5);
-  WriteFile(in.desktop.Path() / "Enginepack", pack.bytes);
-  StepContext context = in.Context();
-  EXPECT_FALSE(InstallEngine(context));
-  EXPECT_EQ(in.f.state.appState.PlayerEngine, "ie");
-  EXPECT_TRUE(in.InIeLayout());
-  EXPECT_TRUE(in.started.empty());
-  EXPECT_TRUE(fs::exists(in.desktop.Path() / "Enginepack"));  // kept for another try
+  for (const bool wrongPassword : {false, true}) {
+    SCOPED_TRACE(wrongPassword ? "wrong password" : "another cef.pak");
+    Pack pack(wrongPassword ? "not the password" : nullptr);
+    ASSERT_EQ(pack.bytes.size(), kEnginePackLength);
+    Install in;
+    in.Announce(wrongPassword ? pack.cefMd5 : Md5Hex("another cef.pak", false), pack.md5);
+    WriteFile(in.desktop.Path() / "Enginepack", pack.bytes);
+    StepContext context = in.Context();
+    EXPECT_FALSE(InstallEngine(context));
+    EXPECT_EQ(in.f.state.appState.PlayerEngine, "ie");
+    EXPECT_TRUE(in.InIeLayout());
+    EXPECT_TRUE(in.started.empty());
+    EXPECT_TRUE(fs::exists(in.desktop.Path() / "Enginepack"));  // kept for another try
+    if (wrongPassword) {
+      EXPECT_FALSE(fs::exists(in.f.File("Engine/cef.pak")));
+    }
+  }
 }
 
 TEST(EngineInstall, InstalledEngineThatCannotStartStaysLegacyWithoutReinstalling) {

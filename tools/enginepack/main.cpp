@@ -2,7 +2,9 @@
 // engine from.
 //
 //   lark-bay-enginepack --archiver PATH [--archiver64 PATH] --engine-dir DIR --out FILE
+//                       [--password TEXT]
 //
+// The archive is encrypted with the client's password unless another is given.
 // Prints "md5 <digest of the pack>" and, when DIR holds cef.pak,
 // "cef_32_md5 <digest of cef.pak>" (the values of the configuration's Engine
 // object). Exit status: 0 written, 1 failed (no file written), 2 bad command line.
@@ -24,7 +26,7 @@ int Usage(const std::string& why) {
   std::fprintf(stderr,
                "lark-bay-enginepack: %s\n"
                "usage: lark-bay-enginepack --archiver PATH [--archiver64 PATH] --engine-dir DIR "
-               "--out FILE\n",
+               "--out FILE [--password TEXT]\n",
                why.c_str());
   return kExitUsage;
 }
@@ -40,6 +42,7 @@ int main(int argc, char** argv) {
                           : arg == "--archiver64" ? &inputs.archiver64
                           : arg == "--engine-dir" ? &inputs.engineDir
                           : arg == "--out"        ? &out
+                          : arg == "--password"   ? &inputs.password
                                                   : nullptr;
     if (target == nullptr) return Usage("unknown argument " + std::string(arg));
     if (i + 1 >= argc || argv[i + 1][0] == '\0') return Usage(std::string(arg) + " needs a value");

@@ -87,14 +87,14 @@ bool AddEntry(archive* zip, const fs::path& dir, const fs::path& relative, std::
 }
 
 // An AES-256 zip of the folder's contents, the folder itself being the root.
-bool ZipFolder(const fs::path& dir, std::string& zipBytes, std::string& error) {
+bool ZipFolder(const fs::path& dir, const std::string& password, std::string& zipBytes,
+               std::string& error) {
   std::vector<fs::path> entries;
   if (!ListFolder(dir, entries, error)) return false;
   archive* zip = archive_write_new();
   bool ok = archive_write_set_format_zip(zip) == ARCHIVE_OK &&
             archive_write_set_options(zip, "zip:encryption=aes256") == ARCHIVE_OK &&
-            archive_write_set_passphrase(zip, std::string(kEngineArchivePassword).c_str()) ==
-                ARCHIVE_OK &&
+            archive_write_set_passphrase(zip, password.c_str()) == ARCHIVE_OK &&
             archive_write_set_bytes_in_last_block(zip, 1) == ARCHIVE_OK &&
             archive_write_open(zip, &zipBytes, nullptr, AppendToString, nullptr) == ARCHIVE_OK;
   if (!ok) error = "cannot start the engine archive: " + ErrorOf(zip);
@@ -139,7 +139,9 @@ PackResult BuildPack(const PackInputs& inputs) {
     result.error = "not a folder: " + inputs.engineDir;
     return result;
   }
-  if (!ZipFolder(inputs.engineDir, engine, result.error)) return result;
+  const std::string password =
+      inputs.password.empty() ? std::string(kEngineArchivePassword) : inputs.password;
+  if (!ZipFolder(inputs.engineDir, password, engine, result.error)) return result;
 
   result.pack.reserve(kEnginePackLength);
   if (!AppendPiece(result.pack, archiver32, kArchiverPiece32Length, "the 32-bit archiver",

@@ -10,6 +10,7 @@ struct PackInputs {
   std::string archiver32;
   std::string archiver64;  // empty: archiver32 fills both pieces
   std::string engineDir;
+  std::string password;  // empty: the client's own
 };
 
 struct PackResult {
