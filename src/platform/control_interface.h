@@ -148,6 +148,8 @@ class ControlInterface {
   // it out after everything the caller asked for before.
   virtual void PostDestroyWindow(std::string_view name) = 0;
   virtual std::uintptr_t WindowHandle(std::string_view name) = 0;  // 0 = none
+  // Keeps a window above all others, or lets others come over it.
+  virtual bool SetAlwaysOnTop(std::string_view name, bool onTop) = 0;
 
   // --- message box owned by a window (empty owner: none); answers msgbox::kId*.
   // timeoutMs > 0 closes the box by itself after that long (kIdTimeout).

@@ -376,6 +376,10 @@ void MemoryControls::PostDestroyWindow(std::string_view name) {
   posted_.emplace_back(name);
 }
 
+bool MemoryControls::SetAlwaysOnTop(std::string_view name, bool onTop) {
+  return With("SetAlwaysOnTop", name, onTop ? "1" : "0", [](Control* c) { return c != nullptr; });
+}
+
 std::uintptr_t MemoryControls::WindowHandle(std::string_view name) {
   std::lock_guard lock(mutex_);
   if (!Live(name)) return 0;

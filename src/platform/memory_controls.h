@@ -112,6 +112,7 @@ class MemoryControls : public ControlInterface {
   bool DestroyWindow(std::string_view name) override;
   void PostDestroyWindow(std::string_view name) override;
   std::uintptr_t WindowHandle(std::string_view name) override;
+  bool SetAlwaysOnTop(std::string_view name, bool onTop) override;
 
   int MessageBox(std::string_view owner, std::string_view text, std::string_view title, int flags,
                  int timeoutMs = 0) override;

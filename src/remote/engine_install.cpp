@@ -92,7 +92,11 @@ void HandDownloadOver(StepContext& context, const std::string& packMd5) {
   std::string text = kEngineMissingText;
   Replace(text, "#engine_download_url#", address);
   Replace(text, "#engine_md5#", packMd5);
+  // The start-up window stays on top of everything else; the notice has to
+  // come over it.
+  context.controls.SetAlwaysOnTop(names::kStartupWindow, false);
   ShowTimedMessage(context.controls, kEngineMissingTitle, text, 10000, msgbox::kIconInformation);
+  context.controls.SetAlwaysOnTop(names::kStartupWindow, true);
   if (address.empty()) {
     context.controls.MessageBox(names::kStartupWindow, kNoEngineAddressText, kNoEngineAddressTitle,
                                 msgbox::kOk);

@@ -236,6 +236,37 @@ class ControlsTest : public QObject {
     QVERIFY(clock.elapsed() < 5000);
   }
 
+  // The start-up window lets a notice over it and back, while it stays
+  // shown and modal.
+  void alwaysOnTopSwitchesOnAShownModalWindow() {
+    controls_->AddWindowFactory("StartupWindow", [] { return new StartupWindow; });
+    bool stillShown = false;
+    bool hintOff = false;
+    bool hintOn = false;
+    bool hintAtStart = false;
+    controls_->Bind("StartupWindow", ControlEvent::FirstActivated, [&](const ControlEventArgs&) {
+      QWidget* window = controls_->FindWidget("StartupWindow");
+      const auto onTop = [window] {
+        return (window->windowHandle()->flags() & Qt::WindowStaysOnTopHint) != 0;
+      };
+      hintAtStart = onTop();
+      hintOff = controls_->SetAlwaysOnTop("StartupWindow", false) && !onTop();
+      hintOn = controls_->SetAlwaysOnTop("StartupWindow", true) && onTop();
+      QCoreApplication::processEvents();
+      stillShown = window->isVisible() && QApplication::activeModalWidget() == window;
+      controls_->DestroyWindow("StartupWindow");
+      return false;
+    });
+    delete startup_;
+    startup_ = nullptr;
+    QVERIFY(controls_->LoadWindow("StartupWindow", true));
+    QVERIFY(hintAtStart);
+    QVERIFY(hintOff);
+    QVERIFY(hintOn);
+    QVERIFY(stillShown);
+    QVERIFY(!controls_->SetAlwaysOnTop("no such window", true));
+  }
+
   void windowsLoadAndGo() {
     bool created = false;
     bool destroyed = false;

@@ -2,10 +2,13 @@
 // window's three pages, the site chooser and the second-copy question into
 // PNG files, to look at the windows as drawn. With LARKBAY_API_BASE set the
 // program's own start-up runs against that server, so the selectors and the
-// site chooser show what the server configures.
+// site chooser show what the server configures; with LARKBAY_SCREENSHOT_PACK
+// naming an engine pack as well, the pack lies on the desktop, the engine is
+// installed and the strip shows the browser playing the recommended list.
 //   xvfb-run -a <build>/tests/app/larkbay_app_screenshots <out-dir>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -17,12 +20,21 @@
 using namespace larkbay;
 
 int main(int argc, char** argv) {
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
   const QString out =
       argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/larkbay-shots");
   QDir().mkpath(out);
   const QByteArray appData = (out + QStringLiteral("/appdata")).toLocal8Bit();
   qputenv("APPDATA", appData);
+  const QString desktop = out + QStringLiteral("/desktop");
+  QDir().mkpath(desktop);
+  qputenv("XDG_DESKTOP_DIR", desktop.toLocal8Bit());
+  const QString pack = qEnvironmentVariable("LARKBAY_SCREENSHOT_PACK");
+  if (!pack.isEmpty()) {
+    QFile::remove(desktop + QStringLiteral("/Enginepack"));
+    QFile::copy(pack, desktop + QStringLiteral("/Enginepack"));
+  }
 
   const bool realSteps = !qEnvironmentVariable("LARKBAY_API_BASE").isEmpty();
   ProgramOptions options;
@@ -56,7 +68,8 @@ int main(int argc, char** argv) {
     };
   Program* programPtr = nullptr;
   options.mainWindowShown = [&programPtr, out, realSteps] {
-    QTimer::singleShot(300, [&programPtr, out, realSteps] {
+    // Long enough for the strip's page to load and play a little.
+    QTimer::singleShot(realSteps ? 4000 : 300, [&programPtr, out, realSteps] {
       MainWindow* main = programPtr->Main();
       auto* tabs = main->findChild<TabControl*>(QStringLiteral("选择夹_功能栏"));
       for (int page = 0; page < 3; ++page) {

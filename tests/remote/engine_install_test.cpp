@@ -165,6 +165,14 @@ TEST(EngineInstall, NoPackAsksForTheDownloadAndHandsItToTheUpdaterOnce) {
   EXPECT_EQ(boxes[0].flags, 0x40);
   EXPECT_NE(boxes[0].text.find("校验->md5->" + Md5Hex("a pack on the server", false)),
             std::string::npos);
+  // The start-up window lets the notice come over it while it shows.
+  std::vector<std::string> around;
+  for (const std::string& call : in.f.controls.Calls())
+    if (call.starts_with("SetAlwaysOnTop") || call.starts_with("MessageBox")) around.push_back(call);
+  ASSERT_GE(around.size(), 3u);
+  EXPECT_EQ(around[0], "SetAlwaysOnTop StartupWindow 0");
+  EXPECT_TRUE(around[1].starts_with("MessageBox")) << around[1];
+  EXPECT_EQ(around[2], "SetAlwaysOnTop StartupWindow 1");
   UpdaterRecord record;
   ASSERT_TRUE(ReadUpdaterRecord(in.f.File(kUpdaterRecordFile), record));
   EXPECT_EQ(record.address, server.Base() + "/download/Enginepack");

@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
+#include <QWindow>
 
 #include "app/controls/qt_controls_gui_thread.h"
 #include "app/widgets/cover_label.h"
@@ -421,6 +422,21 @@ bool QtControls::DestroyWindow(std::string_view name) {
 void QtControls::PostDestroyWindow(std::string_view name) {
   QMetaObject::invokeMethod(
       this, [this, window = std::string(name)] { DestroyWindow(window); }, Qt::QueuedConnection);
+}
+
+bool QtControls::SetAlwaysOnTop(std::string_view name, bool onTop) {
+  return OnGui([&] {
+    QWidget* w = FindWidget(name);
+    if (!w || !w->isWindow()) return false;
+    // Through the native window, so a shown (and modal) window stays shown:
+    // QWidget::setWindowFlags would hide it and end its modal loop.
+    if (QWindow* native = w->windowHandle()) {
+      native->setFlag(Qt::WindowStaysOnTopHint, onTop);
+      return true;
+    }
+    w->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    return true;
+  });
 }
 
 std::uintptr_t QtControls::WindowHandle(std::string_view name) {
