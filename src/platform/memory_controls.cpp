@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/worker_gate.h"
+
 namespace larkbay {
 namespace {
 
@@ -12,6 +14,8 @@ bool InRange(int index, size_t size) { return index >= 0 && static_cast<size_t>(
 template <typename Work>
 auto MemoryControls::With(std::string_view op, std::string_view name, std::string_view detail,
                           Work&& work) {
+  // A stopped worker's calls are dropped unseen.
+  if (const WorkerGate* gate = WorkerGate::Current(); gate && gate->Closed()) return work(nullptr);
   std::lock_guard lock(mutex_);
   std::string call = std::string(op) + " " + std::string(name);
   if (!detail.empty()) call += " " + std::string(detail);

@@ -10,11 +10,13 @@
 #include <QThread>
 #include <QTreeWidget>
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "app/controls/qt_controls.h"
 #include "app/windows/main_window.h"
 #include "app/windows/startup_window.h"
+#include "search/search_worker.h"
 #include "app_test_support.h"
 
 using namespace larkbay;
@@ -168,6 +170,34 @@ class ControlsTest : public QObject {
     QCOMPARE(main_->findChild<QLineEdit*>(QStringLiteral("DJ_编辑框_搜索文本"))->text().toStdString(),
              expected);
     QVERIFY(!wrongThread);
+  }
+
+  // A search worker that keeps writing to a control while the interface
+  // thread stops it and waits for its thread: the stop returns at once, and
+  // nothing the stopped worker still asked for reaches the control.
+  void stoppedWorkerNeitherDeadlocksNorWrites() {
+    auto* edit = main_->findChild<QLineEdit*>(QStringLiteral("DJ_编辑框_搜索文本"));
+    auto worker = std::make_unique<SearchWorker>();
+    std::atomic<int> written{0};
+    worker->Restart([&](WorkerRun& run) {
+      for (int i = 0; !run.Stopped(); ++i) {
+        controls_->SetText("DJ_编辑框_搜索文本", "worker " + std::to_string(i));
+        ++written;
+      }
+      controls_->SetText("DJ_编辑框_搜索文本", "after the stop");
+    });
+    QTRY_VERIFY(written > 20);
+    // Stop from the interface thread while the worker waits in a call: the
+    // interface thread joins it without serving that call.
+    QElapsedTimer clock;
+    clock.start();
+    worker->Stop();
+    worker.reset();
+    QVERIFY(clock.elapsed() < 2000);
+    const QString shown = edit->text();
+    QTest::qWait(100);  // a queued call of the stopped worker would land now
+    QCOMPARE(edit->text(), shown);
+    QVERIFY(shown != QStringLiteral("after the stop"));
   }
 
   void events() {

@@ -5,11 +5,13 @@
 #include <QMetaObject>
 #include <QString>
 #include <QThread>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <type_traits>
 
 #include "app/controls/qt_controls.h"
+#include "platform/worker_gate.h"
 
 namespace larkbay {
 
@@ -17,6 +19,21 @@ template <typename Work>
 auto QtControls::OnGui(Work&& work) {
   using Result = std::invoke_result_t<Work&>;
   if (QThread::currentThread() == thread()) return work();
+  // A worker's call goes through its gate: dropped once the worker has been
+  // stopped, and never waited for by the interface thread.
+  if (WorkerGate* gate = WorkerGate::Current()) {
+    const auto post = [this](std::function<void()> task) {
+      QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
+    };
+    if constexpr (std::is_void_v<Result>) {
+      gate->Call(post, [&work] { work(); });
+      return;
+    } else {
+      Result result{};
+      gate->Call(post, [&work, &result] { result = work(); });
+      return result;
+    }
+  }
   if constexpr (std::is_void_v<Result>) {
     QMetaObject::invokeMethod(this, [&work] { work(); }, Qt::BlockingQueuedConnection);
   } else {
