@@ -17,6 +17,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace larkbay {
 
@@ -32,6 +33,31 @@ struct ControlRect {
 };
 
 enum class ColumnAlign { Left, Right, Center };
+
+// Widths SetColumnWidth takes besides pixels: the list's own fit to the
+// column's contents, or to contents and header alike.
+inline constexpr int kFitToContents = -1;
+inline constexpr int kFitToHeader = -2;
+
+// Colours as 0x00BBGGRR.
+using Colour = std::uint32_t;
+inline constexpr Colour kBlack = 0x000000;
+
+// A list view's own text and background colours.
+struct ListColours {
+  Colour text = kBlack;
+  Colour background = 0xFFFFFF;
+};
+
+// One item of a menu the program shows: a command, or a submenu when it has
+// children (an empty submenu has none and commandId 0).
+struct MenuItem {
+  std::string caption;
+  int commandId = 0;
+  std::vector<MenuItem> children;
+  bool submenu = false;
+  bool operator==(const MenuItem&) const = default;
+};
 
 // Message box flags and answers, as the message texts of the program use them.
 namespace msgbox {
@@ -103,9 +129,16 @@ class ControlInterface {
   virtual bool SetChecked(std::string_view name, bool checked) = 0;
   // Progress bar position (0-100).
   virtual bool SetPosition(std::string_view name, int position) = 0;
+  // Gives the control the keyboard focus.
+  virtual bool SetFocus(std::string_view name) = 0;
+  // Label: its font size in points, and its text centred or not.
+  virtual bool SetFontSize(std::string_view name, int points) = 0;
+  virtual bool SetTextCentred(std::string_view name, bool centred) = 0;
 
   // --- edit box: -1 puts the caret after the last character (and scrolls there)
   virtual bool SetSelectionStart(std::string_view name, int position) = 0;
+  // Selects the whole text.
+  virtual bool SelectAll(std::string_view name) = 0;
 
   // --- combo box items and selection; the tab control's selected page too
   virtual bool ClearItems(std::string_view name) = 0;
@@ -123,7 +156,9 @@ class ControlInterface {
                            ColumnAlign align) = 0;  // index or -1
   virtual int ColumnCount(std::string_view name) = 0;
   virtual int ColumnWidth(std::string_view name, int column) = 0;
+  // `width` in pixels, or kFitToContents / kFitToHeader.
   virtual bool SetColumnWidth(std::string_view name, int column, int width) = 0;
+  virtual bool DeleteColumn(std::string_view name, int column) = 0;
   // row -1 appends; answers the new row's index or -1.
   virtual int InsertRow(std::string_view name, int row) = 0;
   virtual bool DeleteRow(std::string_view name, int row) = 0;
@@ -131,6 +166,15 @@ class ControlInterface {
   virtual int RowCount(std::string_view name) = 0;
   virtual std::string GetCell(std::string_view name, int row, int column) = 0;
   virtual bool SetCell(std::string_view name, int row, int column, std::string_view text) = 0;
+  // Appends a row with the cells' texts from column 0 on (in one call, where a
+  // fill would otherwise make one per cell); its index or -1.
+  virtual int AppendRow(std::string_view name, const std::vector<std::string>& cells) = 0;
+  virtual ListColours GetListColours(std::string_view name) = 0;
+  // Draws one cell in its own colours; the list's own again with
+  // ResetCellColours, which puts every cell back.
+  virtual bool SetCellColours(std::string_view name, int row, int column, Colour text,
+                              Colour background) = 0;
+  virtual bool ResetCellColours(std::string_view name) = 0;
   virtual int SelectedRow(std::string_view name) = 0;  // -1 = none
   virtual bool SetSelectedRow(std::string_view name, int row) = 0;
 
@@ -148,6 +192,13 @@ class ControlInterface {
   // it out after everything the caller asked for before.
   virtual void PostDestroyWindow(std::string_view name) = 0;
   virtual std::uintptr_t WindowHandle(std::string_view name) = 0;  // 0 = none
+  // True while the window is the active window (its caption drawn active).
+  virtual bool IsActiveWindow(std::string_view name) = 0;
+  // Shows `menu` at the mouse cursor, owned by the window `owner`, and returns
+  // when it has closed; a chosen item reaches the owner's commands after that.
+  virtual bool TrackMenu(std::string_view owner, const std::vector<MenuItem>& menu) = 0;
+  // Puts `text` on the system clipboard.
+  virtual bool SetClipboardText(std::string_view text) = 0;
   // Keeps a window above all others, or lets others come over it.
   virtual bool SetAlwaysOnTop(std::string_view name, bool onTop) = 0;
 

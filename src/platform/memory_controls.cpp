@@ -9,6 +9,17 @@ namespace {
 
 bool InRange(int index, size_t size) { return index >= 0 && static_cast<size_t>(index) < size; }
 
+// Characters of UTF-8 text (continuation bytes not counted).
+int CharactersOf(std::string_view text) {
+  int count = 0;
+  for (unsigned char byte : text)
+    if ((byte & 0xC0) != 0x80) ++count;
+  return count;
+}
+
+// The automatic widths in memory: 7 pixels a character and 12 of margin.
+int FitWidth(int characters) { return characters * 7 + 12; }
+
 }  // namespace
 
 template <typename Work>
@@ -167,6 +178,84 @@ bool MemoryControls::SetPosition(std::string_view name, int position) {
   });
 }
 
+bool MemoryControls::SelectAll(std::string_view name) {
+  return With("SelectAll", name, {}, [](Control* c) {
+    if (!c) return false;
+    c->allSelected = true;
+    return true;
+  });
+}
+
+bool MemoryControls::SetFocus(std::string_view name) {
+  return With("SetFocus", name, {}, [&](Control* c) {
+    if (!c) return false;
+    focused_ = std::string(name);
+    return true;
+  });
+}
+
+bool MemoryControls::SetFontSize(std::string_view name, int points) {
+  return With("SetFontSize", name, std::to_string(points), [&](Control* c) {
+    if (!c) return false;
+    c->fontSize = points;
+    return true;
+  });
+}
+
+bool MemoryControls::SetTextCentred(std::string_view name, bool centred) {
+  return With("SetTextCentred", name, centred ? "1" : "0", [&](Control* c) {
+    if (!c) return false;
+    c->centred = centred;
+    return true;
+  });
+}
+
+std::string MemoryControls::Focused() const {
+  std::lock_guard lock(mutex_);
+  return focused_;
+}
+
+void MemoryControls::SetActiveWindow(std::string window) {
+  std::lock_guard lock(mutex_);
+  activeWindow_ = std::move(window);
+}
+
+std::vector<MemoryControls::MenuCall> MemoryControls::Menus() const {
+  std::lock_guard lock(mutex_);
+  return menus_;
+}
+
+std::string MemoryControls::Clipboard() const {
+  std::lock_guard lock(mutex_);
+  return clipboard_;
+}
+
+void MemoryControls::SetClipboardWorks(bool works) {
+  std::lock_guard lock(mutex_);
+  clipboardWorks_ = works;
+}
+
+bool MemoryControls::IsActiveWindow(std::string_view name) {
+  return With("IsActiveWindow", name, {},
+              [&](Control* c) { return c != nullptr && activeWindow_ == name; });
+}
+
+bool MemoryControls::TrackMenu(std::string_view owner, const std::vector<MenuItem>& menu) {
+  return With("TrackMenu", owner, {}, [&](Control* c) {
+    if (!c) return false;
+    menus_.push_back({std::string(owner), menu});
+    return true;
+  });
+}
+
+bool MemoryControls::SetClipboardText(std::string_view text) {
+  std::lock_guard lock(mutex_);
+  calls_.push_back("SetClipboardText " + std::string(text));
+  if (!clipboardWorks_) return false;
+  clipboard_ = std::string(text);
+  return true;
+}
+
 bool MemoryControls::SetSelectionStart(std::string_view name, int position) {
   return With("SetSelectionStart", name, std::to_string(position), [&](Control* c) {
     if (!c) return false;
@@ -250,9 +339,61 @@ int MemoryControls::ColumnWidth(std::string_view name, int column) {
 }
 
 bool MemoryControls::SetColumnWidth(std::string_view name, int column, int width) {
-  return With("SetColumnWidth", name, std::to_string(column), [&](Control* c) {
+  return With("SetColumnWidth", name, std::to_string(column) + " " + std::to_string(width),
+              [&](Control* c) {
+                if (!c || !InRange(column, c->columns.size())) return false;
+                if (width == kFitToContents || width == kFitToHeader) {
+                  int widest = width == kFitToHeader ? CharactersOf(c->columns[column].title) : 0;
+                  for (const auto& row : c->rows)
+                    widest = std::max(widest, CharactersOf(row[column]));
+                  c->columns[column].width = FitWidth(widest);
+                } else {
+                  c->columns[column].width = std::max(width, 0);
+                }
+                return true;
+              });
+}
+
+bool MemoryControls::DeleteColumn(std::string_view name, int column) {
+  return With("DeleteColumn", name, std::to_string(column), [&](Control* c) {
     if (!c || !InRange(column, c->columns.size())) return false;
-    c->columns[column].width = width;
+    c->columns.erase(c->columns.begin() + column);
+    for (auto& row : c->rows) row.erase(row.begin() + column);
+    return true;
+  });
+}
+
+int MemoryControls::AppendRow(std::string_view name, const std::vector<std::string>& cells) {
+  std::string detail;
+  for (const std::string& cell : cells) detail += (detail.empty() ? "" : "|") + cell;
+  return With("AppendRow", name, detail, [&](Control* c) {
+    if (!c) return -1;
+    std::vector<std::string> row(c->columns.size());
+    for (size_t i = 0; i < row.size() && i < cells.size(); ++i) row[i] = cells[i];
+    c->rows.push_back(std::move(row));
+    return static_cast<int>(c->rows.size()) - 1;
+  });
+}
+
+ListColours MemoryControls::GetListColours(std::string_view name) {
+  return With("GetListColours", name, {}, [](Control* c) { return c ? c->colours : ListColours{}; });
+}
+
+bool MemoryControls::SetCellColours(std::string_view name, int row, int column, Colour text,
+                                    Colour background) {
+  return With("SetCellColours", name, std::to_string(row) + "," + std::to_string(column),
+              [&](Control* c) {
+                if (!c || !InRange(row, c->rows.size()) || !InRange(column, c->columns.size()))
+                  return false;
+                c->cellColours[{row, column}] = {text, background};
+                return true;
+              });
+}
+
+bool MemoryControls::ResetCellColours(std::string_view name) {
+  return With("ResetCellColours", name, {}, [](Control* c) {
+    if (!c) return false;
+    c->cellColours.clear();
     return true;
   });
 }
@@ -280,6 +421,7 @@ bool MemoryControls::DeleteAllRows(std::string_view name) {
   return With("DeleteAllRows", name, {}, [](Control* c) {
     if (!c) return false;
     c->rows.clear();
+    c->cellColours.clear();
     c->selectedRow = -1;
     return true;
   });

@@ -38,6 +38,12 @@ class MemoryControls : public ControlInterface {
     int selectedRow = -1;
     std::string address;
     std::string html;
+    bool allSelected = false;
+    int fontSize = 0;
+    bool centred = false;
+    ListColours colours;
+    // (row, column) -> (text, background) of cells drawn in their own colours.
+    std::map<std::pair<int, int>, std::pair<Colour, Colour>> cellColours;
   };
   struct MessageBoxCall {
     std::string owner;
@@ -66,6 +72,19 @@ class MemoryControls : public ControlInterface {
   // Carries out the destructions asked for with PostDestroyWindow.
   void RunPosted();
   std::vector<std::string> PostedDestroys() const;
+  // The control that has the keyboard focus ("" for none).
+  std::string Focused() const;
+  // Which window counts as active ("" for none, the start).
+  void SetActiveWindow(std::string window);
+  // Every menu shown so far, the latest last, with its owner.
+  struct MenuCall {
+    std::string owner;
+    std::vector<MenuItem> menu;
+  };
+  std::vector<MenuCall> Menus() const;
+  std::string Clipboard() const;
+  // Whether SetClipboardText succeeds (true at the start).
+  void SetClipboardWorks(bool works);
 
   bool Exists(std::string_view name) override;
   std::string GetText(std::string_view name) override;
@@ -80,6 +99,10 @@ class MemoryControls : public ControlInterface {
   bool SetChecked(std::string_view name, bool checked) override;
   bool SetPosition(std::string_view name, int position) override;
   bool SetSelectionStart(std::string_view name, int position) override;
+  bool SelectAll(std::string_view name) override;
+  bool SetFocus(std::string_view name) override;
+  bool SetFontSize(std::string_view name, int points) override;
+  bool SetTextCentred(std::string_view name, bool centred) override;
 
   bool ClearItems(std::string_view name) override;
   int AppendItem(std::string_view name, std::string_view text) override;
@@ -95,12 +118,18 @@ class MemoryControls : public ControlInterface {
   int ColumnCount(std::string_view name) override;
   int ColumnWidth(std::string_view name, int column) override;
   bool SetColumnWidth(std::string_view name, int column, int width) override;
+  bool DeleteColumn(std::string_view name, int column) override;
   int InsertRow(std::string_view name, int row) override;
   bool DeleteRow(std::string_view name, int row) override;
   bool DeleteAllRows(std::string_view name) override;
   int RowCount(std::string_view name) override;
   std::string GetCell(std::string_view name, int row, int column) override;
   bool SetCell(std::string_view name, int row, int column, std::string_view text) override;
+  int AppendRow(std::string_view name, const std::vector<std::string>& cells) override;
+  ListColours GetListColours(std::string_view name) override;
+  bool SetCellColours(std::string_view name, int row, int column, Colour text,
+                      Colour background) override;
+  bool ResetCellColours(std::string_view name) override;
   int SelectedRow(std::string_view name) override;
   bool SetSelectedRow(std::string_view name, int row) override;
 
@@ -113,6 +142,9 @@ class MemoryControls : public ControlInterface {
   void PostDestroyWindow(std::string_view name) override;
   std::uintptr_t WindowHandle(std::string_view name) override;
   bool SetAlwaysOnTop(std::string_view name, bool onTop) override;
+  bool IsActiveWindow(std::string_view name) override;
+  bool TrackMenu(std::string_view owner, const std::vector<MenuItem>& menu) override;
+  bool SetClipboardText(std::string_view text) override;
 
   int MessageBox(std::string_view owner, std::string_view text, std::string_view title, int flags,
                  int timeoutMs = 0) override;
@@ -134,6 +166,11 @@ class MemoryControls : public ControlInterface {
   std::vector<std::string> posted_;
   std::uintptr_t nextHandle_ = 1;
   std::map<std::string, std::uintptr_t, std::less<>> handles_;
+  std::string focused_;
+  std::string activeWindow_;
+  std::vector<MenuCall> menus_;
+  std::string clipboard_;
+  bool clipboardWorks_ = true;
 };
 
 }  // namespace larkbay

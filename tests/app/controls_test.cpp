@@ -2,6 +2,11 @@
 // from a worker carried out in order on the interface thread, events, and
 // message boxes answered without a user.
 #include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QTimer>
 #include <QElapsedTimer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -17,6 +22,7 @@
 #include "app/windows/main_window.h"
 #include "app/windows/startup_window.h"
 #include "search/search_worker.h"
+#include "services/menu/menu_command.h"
 #include "app_test_support.h"
 
 using namespace larkbay;
@@ -198,6 +204,95 @@ class ControlsTest : public QObject {
     QTest::qWait(100);  // a queued call of the stopped worker would land now
     QCOMPARE(edit->text(), shown);
     QVERIFY(shown != QStringLiteral("after the stop"));
+  }
+
+  // The list's columns go, fit themselves, take whole rows and draw single
+  // cells in their own colours.
+  void listColumnsRowsAndCellColours() {
+    const char* list = "DJ_超级列表框_搜索结果";
+    auto* tree = main_->findChild<QTreeWidget*>(QString::fromUtf8(list));
+    for (const char* title : {"编号", "歌曲名称", "歌曲作者"})
+      controls_->InsertColumn(list, title, 0, ColumnAlign::Left);
+    QCOMPARE(controls_->AppendRow(list, {"7", "一首很长很长很长的歌曲名称", "DJ"}), 0);
+    QCOMPARE(controls_->AppendRow(list, {"8"}), 1);
+    QCOMPARE(controls_->GetCell(list, 0, 1), std::string("一首很长很长很长的歌曲名称"));
+    QCOMPARE(controls_->GetCell(list, 1, 2), std::string());
+
+    // Fit to contents follows the widest cell; fit to header is at least the
+    // header's width.
+    QVERIFY(controls_->SetColumnWidth(list, 1, kFitToContents));
+    QVERIFY(controls_->SetColumnWidth(list, 0, kFitToContents));
+    QVERIFY(controls_->ColumnWidth(list, 1) > controls_->ColumnWidth(list, 0) + 50);
+    QVERIFY(controls_->SetColumnWidth(list, 0, kFitToHeader));
+    QVERIFY(controls_->ColumnWidth(list, 0) >= tree->header()->sectionSizeHint(0));
+
+    const ListColours own = controls_->GetListColours(list);
+    QVERIFY(controls_->SetCellColours(list, 1, 2, 0xFF8800, own.background));
+    QCOMPARE(tree->topLevelItem(1)->foreground(2).color(), QColor(0x00, 0x88, 0xFF));
+    QVERIFY(!controls_->SetCellColours(list, 5, 0, 0xFF8800, own.background));
+
+    // Deleting a column moves the later ones down, with their cells and looks.
+    QVERIFY(controls_->DeleteColumn(list, 1));
+    QCOMPARE(controls_->ColumnCount(list), 2);
+    QCOMPARE(tree->headerItem()->text(1), QStringLiteral("歌曲作者"));
+    QCOMPARE(controls_->GetCell(list, 0, 1), std::string("DJ"));
+    QCOMPARE(tree->topLevelItem(1)->foreground(1).color(), QColor(0x00, 0x88, 0xFF));
+    QVERIFY(controls_->ResetCellColours(list));
+    QCOMPARE(tree->topLevelItem(1)->data(1, Qt::ForegroundRole), QVariant());
+    while (controls_->ColumnCount(list) > 0) QVERIFY(controls_->DeleteColumn(list, 0));
+    QVERIFY(!controls_->DeleteColumn(list, 0));
+  }
+
+  void focusLabelsActivityAndClipboard() {
+    main_->show();
+    QVERIFY(QTest::qWaitForWindowActive(main_));
+    QVERIFY(controls_->IsActiveWindow("MainWindow"));
+    QVERIFY(!controls_->IsActiveWindow("DJ_编辑框_搜索文本"));  // not a window
+
+    QVERIFY(controls_->SetFocus("DJ_编辑框_搜索文本"));
+    QVERIFY(controls_->SelectAll("DJ_编辑框_搜索文本"));
+    auto* edit = main_->findChild<QLineEdit*>(QStringLiteral("DJ_编辑框_搜索文本"));
+    QTRY_VERIFY(edit->hasFocus());
+    QCOMPARE(edit->selectedText(), edit->text());
+
+    auto* label = main_->findChild<QLabel*>(QStringLiteral("Song_透明标签_页数信息栏"));
+    QVERIFY(controls_->SetFontSize("Song_透明标签_页数信息栏", 8));
+    QVERIFY(controls_->SetTextCentred("Song_透明标签_页数信息栏", true));
+    QCOMPARE(label->font().pointSize(), 8);
+    QVERIFY(label->alignment() & Qt::AlignHCenter);
+
+    QVERIFY(controls_->SetClipboardText("42 号 🌙"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("42 号 🌙"));
+  }
+
+  // A menu at the cursor: its items and submenus as given, the chosen id
+  // delivered to the owner after it closes.
+  void trackedMenuDeliversTheChosenCommand() {
+    int chosen = 0;
+    InstallMenuCommandSink(main_, [&](MenuCommandKind, int id) { chosen = id; });
+    QStringList seen;
+    QTimer::singleShot(50, [&] {
+      auto* top = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (!top) return;
+      for (QAction* action : top->actions()) seen << action->text();
+      QMenu* download = top->actions().value(1) ? top->actions()[1]->menu() : nullptr;
+      if (!download) {
+        top->close();
+        return;
+      }
+      for (QAction* action : download->actions()) seen << action->text();
+      download->actions().constLast()->trigger();
+    });
+    const std::vector<MenuItem> menu = {
+        {"播放", 0, {{"播放【压缩】音质64kbps", 2201, {}, false}}, true},
+        {"下载", 0, {{"下载【压缩】音质64kbps", 2205, {}, false}, {"下载【MV】视频", 2209, {}, false}},
+         true},
+    };
+    QVERIFY(controls_->TrackMenu("MainWindow", menu));
+    QTRY_COMPARE(chosen, 2209);
+    QCOMPARE(seen, (QStringList{QStringLiteral("播放"), QStringLiteral("下载"),
+                                QStringLiteral("下载【压缩】音质64kbps"),
+                                QStringLiteral("下载【MV】视频")}));
   }
 
   void events() {

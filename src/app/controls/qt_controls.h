@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "platform/control_interface.h"
+#include "services/menu/popup_menu.h"
 
 class QWidget;
 
@@ -46,7 +47,11 @@ class QtControls : public QObject, public ControlInterface {
   bool IsChecked(std::string_view name) override;
   bool SetChecked(std::string_view name, bool checked) override;
   bool SetPosition(std::string_view name, int position) override;
+  bool SetFocus(std::string_view name) override;
+  bool SetFontSize(std::string_view name, int points) override;
+  bool SetTextCentred(std::string_view name, bool centred) override;
   bool SetSelectionStart(std::string_view name, int position) override;
+  bool SelectAll(std::string_view name) override;
 
   bool ClearItems(std::string_view name) override;
   int AppendItem(std::string_view name, std::string_view text) override;
@@ -62,12 +67,18 @@ class QtControls : public QObject, public ControlInterface {
   int ColumnCount(std::string_view name) override;
   int ColumnWidth(std::string_view name, int column) override;
   bool SetColumnWidth(std::string_view name, int column, int width) override;
+  bool DeleteColumn(std::string_view name, int column) override;
   int InsertRow(std::string_view name, int row) override;
   bool DeleteRow(std::string_view name, int row) override;
   bool DeleteAllRows(std::string_view name) override;
   int RowCount(std::string_view name) override;
   std::string GetCell(std::string_view name, int row, int column) override;
   bool SetCell(std::string_view name, int row, int column, std::string_view text) override;
+  int AppendRow(std::string_view name, const std::vector<std::string>& cells) override;
+  ListColours GetListColours(std::string_view name) override;
+  bool SetCellColours(std::string_view name, int row, int column, Colour text,
+                      Colour background) override;
+  bool ResetCellColours(std::string_view name) override;
   int SelectedRow(std::string_view name) override;
   bool SetSelectedRow(std::string_view name, int row) override;
 
@@ -80,6 +91,9 @@ class QtControls : public QObject, public ControlInterface {
   void PostDestroyWindow(std::string_view name) override;
   std::uintptr_t WindowHandle(std::string_view name) override;
   bool SetAlwaysOnTop(std::string_view name, bool onTop) override;
+  bool IsActiveWindow(std::string_view name) override;
+  bool TrackMenu(std::string_view owner, const std::vector<MenuItem>& menu) override;
+  bool SetClipboardText(std::string_view text) override;
 
   int MessageBox(std::string_view owner, std::string_view text, std::string_view title, int flags,
                  int timeoutMs = 0) override;
@@ -98,6 +112,8 @@ class QtControls : public QObject, public ControlInterface {
   std::map<std::string, QPointer<QObject>, std::less<>> objects_;
   std::map<std::string, WindowFactory, std::less<>> factories_;
   std::map<std::pair<std::string, ControlEvent>, ControlEventHandler> handlers_;
+  // The result lists' menu, made again for every showing.
+  PopupMenu listMenu_;
 };
 
 }  // namespace larkbay

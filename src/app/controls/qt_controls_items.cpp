@@ -114,15 +114,6 @@ int QtControls::ColumnWidth(std::string_view name, int column) {
   });
 }
 
-bool QtControls::SetColumnWidth(std::string_view name, int column, int width) {
-  return OnGui([&] {
-    auto* list = qobject_cast<QTreeWidget*>(Find(name));
-    if (!list || column < 0 || column >= list->columnCount()) return false;
-    list->header()->resizeSection(column, std::max(width, 0));
-    return true;
-  });
-}
-
 int QtControls::InsertRow(std::string_view name, int row) {
   return OnGui([&] {
     auto* list = qobject_cast<QTreeWidget*>(Find(name));

@@ -1,0 +1,125 @@
+// The list views' columns, batched rows and cell colours in QtControls.
+#include <QBrush>
+#include <QHeaderView>
+#include <QPalette>
+#include <QTreeWidget>
+#include <algorithm>
+
+#include "app/controls/qt_controls.h"
+#include "app/controls/qt_controls_gui_thread.h"
+#include "app/windows/list_view_setup.h"
+
+namespace larkbay {
+namespace {
+
+QColor ToQColor(Colour colour) {
+  return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                static_cast<int>((colour >> 16) & 0xFF));
+}
+
+Colour FromQColor(const QColor& colour) {
+  return static_cast<Colour>(colour.red()) | (static_cast<Colour>(colour.green()) << 8) |
+         (static_cast<Colour>(colour.blue()) << 16);
+}
+
+// A little room on both sides of the widest text, as the list's own
+// automatic widths leave.
+constexpr int kFitMargin = 12;
+
+}  // namespace
+
+bool QtControls::SetColumnWidth(std::string_view name, int column, int width) {
+  return OnGui([&] {
+    auto* list = qobject_cast<QTreeWidget*>(Find(name));
+    if (!list || column < 0 || column >= list->columnCount()) return false;
+    if (width == kFitToContents || width == kFitToHeader) {
+      // QTreeView keeps its override protected; the view's own answer is public.
+      const QAbstractItemView* view = list;
+      int fit = list->topLevelItemCount() > 0 ? view->sizeHintForColumn(column) : 0;
+      if (width == kFitToHeader) fit = std::max(fit, list->header()->sectionSizeHint(column));
+      width = fit + kFitMargin;
+    }
+    list->header()->resizeSection(column, std::max(width, 0));
+    return true;
+  });
+}
+
+bool QtControls::DeleteColumn(std::string_view name, int column) {
+  return OnGui([&] {
+    auto* list = qobject_cast<QTreeWidget*>(Find(name));
+    if (!list || column < 0 || column >= list->columnCount()) return false;
+    // QTreeWidget removes only trailing columns: move the later ones down.
+    const int count = list->columnCount();
+    QTreeWidgetItem* header = list->headerItem();
+    for (int c = column; c + 1 < count; ++c) {
+      header->setText(c, header->text(c + 1));
+      header->setData(c, Qt::TextAlignmentRole, header->data(c + 1, Qt::TextAlignmentRole));
+      list->header()->resizeSection(c, list->header()->sectionSize(c + 1));
+      for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = list->topLevelItem(row);
+        for (int role : {int(Qt::DisplayRole), int(Qt::TextAlignmentRole), int(Qt::ForegroundRole),
+                         int(Qt::BackgroundRole)})
+          item->setData(c, role, item->data(c + 1, role));
+      }
+    }
+    list->setColumnCount(count - 1);
+    return true;
+  });
+}
+
+int QtControls::AppendRow(std::string_view name, const std::vector<std::string>& cells) {
+  return OnGui([&] {
+    auto* list = qobject_cast<QTreeWidget*>(Find(name));
+    if (!list) return -1;
+    auto* item = new QTreeWidgetItem;
+    const int columns = list->columnCount();
+    for (int column = 0; column < columns; ++column) {
+      item->setTextAlignment(column, ColumnAlignment(list, column));
+      if (static_cast<size_t>(column) < cells.size())
+        item->setText(column, ToQString(cells[static_cast<size_t>(column)]));
+    }
+    list->addTopLevelItem(item);
+    return list->topLevelItemCount() - 1;
+  });
+}
+
+ListColours QtControls::GetListColours(std::string_view name) {
+  return OnGui([&] {
+    auto* list = qobject_cast<QTreeWidget*>(Find(name));
+    if (!list) return ListColours{};
+    const QPalette palette = list->palette();
+    return ListColours{FromQColor(palette.color(QPalette::Text)),
+                       FromQColor(palette.color(QPalette::Base))};
+  });
+}
+
+bool QtControls::SetCellColours(std::string_view name, int row, int column, Colour text,
+                                Colour background) {
+  return OnGui([&] {
+    auto* list = qobject_cast<QTreeWidget*>(Find(name));
+    if (!list || row < 0 || row >= list->topLevelItemCount() || column < 0 ||
+        column >= list->columnCount())
+      return false;
+    QTreeWidgetItem* item = list->topLevelItem(row);
+    item->setForeground(column, ToQColor(text));
+    item->setBackground(column, ToQColor(background));
+    return true;
+  });
+}
+
+bool QtControls::ResetCellColours(std::string_view name) {
+  return OnGui([&] {
+    auto* list = qobject_cast<QTreeWidget*>(Find(name));
+    if (!list) return false;
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+      QTreeWidgetItem* item = list->topLevelItem(row);
+      for (int column = 0; column < list->columnCount(); ++column) {
+        item->setData(column, Qt::ForegroundRole, QVariant());
+        item->setData(column, Qt::BackgroundRole, QVariant());
+      }
+    }
+    return true;
+  });
+}
+
+}  // namespace larkbay
