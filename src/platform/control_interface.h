@@ -207,6 +207,11 @@ class ControlInterface {
   virtual int MessageBox(std::string_view owner, std::string_view text, std::string_view title,
                          int flags, int timeoutMs = 0) = 0;
 
+  // --- program state a worker changes: `work` runs on the interface thread,
+  // in order with the worker's control calls, and is dropped like them once
+  // the worker has been stopped. False when it did not run.
+  virtual bool RunOnInterfaceThread(const std::function<void()>& work) = 0;
+
   // --- events: one handler per control and event; a new one replaces the old.
   virtual void Bind(std::string_view name, ControlEvent event, ControlEventHandler handler) = 0;
 };

@@ -248,6 +248,13 @@ bool MemoryControls::TrackMenu(std::string_view owner, const std::vector<MenuIte
   });
 }
 
+bool MemoryControls::RunOnInterfaceThread(const std::function<void()>& work) {
+  // The calling thread stands in for the interface thread here.
+  if (const WorkerGate* gate = WorkerGate::Current(); gate && gate->Closed()) return false;
+  work();
+  return true;
+}
+
 bool MemoryControls::SetClipboardText(std::string_view text) {
   std::lock_guard lock(mutex_);
   calls_.push_back("SetClipboardText " + std::string(text));

@@ -149,6 +149,7 @@ class MemoryControls : public ControlInterface {
   int MessageBox(std::string_view owner, std::string_view text, std::string_view title, int flags,
                  int timeoutMs = 0) override;
 
+  bool RunOnInterfaceThread(const std::function<void()>& work) override;
   void Bind(std::string_view name, ControlEvent event, ControlEventHandler handler) override;
 
  private:

@@ -96,6 +96,13 @@ bool QtControls::TrackMenu(std::string_view owner, const std::vector<MenuItem>& 
   });
 }
 
+bool QtControls::RunOnInterfaceThread(const std::function<void()>& work) {
+  return OnGui([&] {
+    work();
+    return true;
+  });
+}
+
 bool QtControls::SetClipboardText(std::string_view text) {
   return OnGui([&] {
     QClipboard* clipboard = QGuiApplication::clipboard();
