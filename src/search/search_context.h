@@ -1,10 +1,12 @@
 #pragma once
 // What the searches work with: the controls, the program's values, the
-// server, and one worker for each catalogue (the two run independently).
+// server, one worker for each catalogue (the two run independently) and the
+// player strip's page host that plays a row.
 
 namespace larkbay {
 
 class ControlInterface;
+class PageHost;
 class SearchWorker;
 class ServerClient;
 struct ProgramState;
@@ -15,6 +17,8 @@ struct SearchContext {
   ServerClient& server;
   SearchWorker& songWorker;
   SearchWorker& djWorker;
+  // Where a played row's page goes; none: playing shows nothing.
+  PageHost* pageHost = nullptr;
 };
 
 }  // namespace larkbay
