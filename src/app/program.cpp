@@ -12,6 +12,7 @@
 #include "app/startup/show_main_window.h"
 #include "app/windows/main_window.h"
 #include "app/windows/site_window.h"
+#include "app/windows/search_bindings.h"
 #include "app/windows/site_window_binding.h"
 #include "net/api_base.h"
 #include "platform/app_data_dir.h"
@@ -31,6 +32,7 @@ Program::Program(ProgramOptions options)
               options.apiBase.empty() ? DefaultAssetRoot() : AssetRootFor(options.apiBase)},
       playerHost_(controls_, remote_.dataDir),
       engineHost_(remote_.dataDir),
+      search_{controls_, state_, server_, songWorker_, djWorker_, &playerHost_, remote_.assetRoot},
       context_{controls_, state_, &remote_, &playerHost_} {
   controls_.AddWindowFactory(kMainWindowName, [this] {
     mainWindow_ = new MainWindow;
@@ -46,7 +48,7 @@ Program::Program(ProgramOptions options)
     if (pageLoadedEarly_ && context_.pageHost) OnPageLoadFinished(state_, *context_.pageHost);
   };
   hooks.installDispatcher = [this] {
-    if (mainWindow_) InstallCommandDispatcher(*mainWindow_, state_, MainWindowCommands(state_));
+    if (mainWindow_) InstallCommandDispatcher(*mainWindow_, state_, MainWindowCommands(state_, &search_));
   };
   hooks.shutDownBrowser = [this] { engineHost_.ShutDown(); };
   hooks.endProcess = options.endProcess;
@@ -68,6 +70,7 @@ Program::Program(ProgramOptions options)
   flow_->Bind();
 
   BindSiteWindow(controls_, state_, remote_.dataDir);
+  BindSongSearch(controls_, search_);
   BindPlayerView(controls_, remote_.dataDir, &playerHost_);
   controls_.Bind(names::kDjSiteCover, ControlEvent::LeftButtonReleased,
                  [this](const ControlEventArgs&) {
@@ -77,6 +80,8 @@ Program::Program(ProgramOptions options)
 }
 
 Program::~Program() {
+  songWorker_.Stop();
+  djWorker_.Stop();
   flow_.reset();  // waits for the start-up worker, which uses the controls
   delete mainWindow_.data();
 }
@@ -92,7 +97,10 @@ bool Program::StartEngine(const std::string& engineDir) {
                                strip->height()};
     started = engineHost_.Start(engineDir, parent);
     // From now on pages go to the browser.
-    if (started) context_.pageHost = &engineFromAnyThread_;
+    if (started) {
+      context_.pageHost = &engineFromAnyThread_;
+      search_.pageHost = &engineHost_;
+    }
   };
   if (QThread::currentThread() == qApp->thread())
     start();

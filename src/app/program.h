@@ -19,6 +19,8 @@
 #include "net/server_request.h"
 #include "player/engine_page_host.h"
 #include "remote/step_context.h"
+#include "search/search_context.h"
+#include "search/search_worker.h"
 
 namespace larkbay {
 
@@ -48,6 +50,7 @@ class Program {
   StepContext& Remote() { return remote_; }
   StartupContext& Context() { return context_; }
   EnginePageHost& Engine() { return engineHost_; }
+  SearchContext& Search() { return search_; }
   MainWindow* Main() const { return mainWindow_; }
 
  private:
@@ -64,6 +67,10 @@ class Program {
   LegacyPageHost playerHost_;
   EnginePageHost engineHost_;
   GuiThreadPageHost engineFromAnyThread_{engineHost_};
+  // One worker per catalogue; both joined before the controls go.
+  SearchWorker songWorker_;
+  SearchWorker djWorker_;
+  SearchContext search_;
   StartupContext context_;
   QPointer<MainWindow> mainWindow_;
   // The auto-play setting is read when the main window is first activated; a

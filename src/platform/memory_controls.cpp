@@ -461,7 +461,7 @@ int MemoryControls::SelectedRow(std::string_view name) {
 
 bool MemoryControls::SetSelectedRow(std::string_view name, int row) {
   return With("SetSelectedRow", name, std::to_string(row), [&](Control* c) {
-    if (!c || !InRange(row, c->rows.size())) return false;
+    if (!c || (row != -1 && !InRange(row, c->rows.size()))) return false;
     c->selectedRow = row;
     return true;
   });

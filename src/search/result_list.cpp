@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/control_names.h"
+
 namespace larkbay {
 namespace {
 
@@ -79,6 +81,16 @@ std::string TrimBlanks(std::string_view text) {
 
 bool IsPromptOrEmpty(std::string_view trimmed) {
   return trimmed.empty() || trimmed == kEnterKeywordPrompt || trimmed == kEnterNumberPrompt;
+}
+
+void TakeHoverFocus(ControlInterface& controls, std::string_view list, std::int32_t& hoverFocus) {
+  if (hoverFocus != 0 || !controls.IsActiveWindow(names::kMainWindow)) return;
+  hoverFocus = 1;
+  controls.SetFocus(list);
+}
+
+void ReleaseHoverFocus(std::int32_t& hoverFocus) {
+  if (hoverFocus == 1) hoverFocus = 0;
 }
 
 void PromptInSearchBox(ControlInterface& controls, std::string_view box, std::string_view prompt) {

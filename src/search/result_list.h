@@ -3,6 +3,7 @@
 // one-column displays for an empty page and a failure, the paging buttons,
 // and reading the query boxes.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +48,11 @@ bool IsPromptOrEmpty(std::string_view trimmed);
 
 // Puts `prompt` in the search box, gives it the focus and selects it.
 void PromptInSearchBox(ControlInterface& controls, std::string_view box, std::string_view prompt);
+
+// A mouse move over a result list: while the main window is active the list
+// takes the keyboard focus, once until it loses it again.
+void TakeHoverFocus(ControlInterface& controls, std::string_view list, std::int32_t& hoverFocus);
+void ReleaseHoverFocus(std::int32_t& hoverFocus);
 
 inline constexpr char kEnterKeywordPrompt[] = "请输入内容";
 inline constexpr char kEnterNumberPrompt[] = "请输入正确的编号";

@@ -3,6 +3,8 @@
 // server, one worker for each catalogue (the two run independently) and the
 // player strip's page host that plays a row.
 
+#include <string>
+
 namespace larkbay {
 
 class ControlInterface;
@@ -19,6 +21,8 @@ struct SearchContext {
   SearchWorker& djWorker;
   // Where a played row's page goes; none: playing shows nothing.
   PageHost* pageHost = nullptr;
+  // The player page's asset root, with a trailing "/".
+  std::string assetRoot = {};
 };
 
 }  // namespace larkbay

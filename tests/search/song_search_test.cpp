@@ -12,7 +12,10 @@
 #include "net/server_request.h"
 #include "platform/control_names.h"
 #include "platform/memory_controls.h"
+#include "player/page_host.h"
+#include "player/player_page.h"
 #include "search/result_list.h"
+#include "search/song_actions.h"
 #include "search/search_worker.h"
 #include "server_process.h"
 #include "state/program_state.h"
@@ -247,6 +250,114 @@ TEST(SongSearch, ResolvedAddressesAreAskedOnceAndKeptInTheRecord) {
   EXPECT_EQ(f.state.songSearch.Page, 2);  // the address request is no page
   EXPECT_EQ(ResolveSongUrl(f.context, 1, "XX"), "");
   EXPECT_EQ(ResolveSongUrl(f.context, 99, "ST"), "");
+}
+
+// The pages a play hands over.
+struct RecordingHost : PageHost {
+  bool LoadPage(std::string_view page) override {
+    pages.emplace_back(page);
+    return true;
+  }
+  bool RunScript(std::string_view) override { return true; }
+  bool StartDownload(std::string_view) override { return false; }
+  std::vector<std::string> pages;
+};
+
+TEST(SongMenu, OffersThePresentQualitiesLowestFirst) {
+  auto captions = [](const MenuItem& menu) {
+    std::vector<std::pair<std::string, int>> items;
+    for (const MenuItem& item : menu.children) items.emplace_back(item.caption, item.commandId);
+    return items;
+  };
+  using Items = std::vector<std::pair<std::string, int>>;
+  SongRecord song;
+  std::vector<MenuItem> menu = SongMenu(song);
+  ASSERT_EQ(menu.size(), 2u);  // both submenus, even empty
+  EXPECT_EQ(menu[0].caption, "播放");
+  EXPECT_EQ(menu[1].caption, "下载");
+  EXPECT_TRUE(menu[0].submenu && menu[0].children.empty() && menu[1].children.empty());
+
+  // A flag "0" is present: 标准 is offered although the list shows no mark.
+  song.ST = "1";
+  song.HD = "0";
+  menu = SongMenu(song);
+  EXPECT_EQ(captions(menu[0]), (Items{{"播放【压缩】音质64kbps", 2201}, {"播放【标准】音质192kbps", 2202}}));
+  EXPECT_EQ(captions(menu[1]), (Items{{"下载【压缩】音质64kbps", 2205}, {"下载【标准】音质192kbps", 2206}}));
+
+  song.HQ = "1";
+  song.SQ = "1";
+  song.SongMV = "mv1";
+  menu = SongMenu(song);
+  EXPECT_EQ(menu[0].children.size(), 3u);  // no lossless and no video play
+  EXPECT_EQ(captions(menu[1]),
+            (Items{{"下载【压缩】音质64kbps", 2205}, {"下载【标准】音质192kbps", 2206},
+                   {"下载【高品】音质320kbps", 2207}, {"下载【无损】音质999kbps", 2208},
+                   {"下载【MV】视频", 2209}}));
+}
+
+TEST(SongActions, MenuPlayAndHoverFocusOnTheSelectedRow) {
+  SongSearchFixture f;
+  f.controls.Add(kMainWindow);
+  RecordingHost host;
+  f.context.pageHost = &host;
+  f.context.assetRoot = f.server.Base() + "/";
+  f.state.appState.PlayerEngine = "cef";
+  f.Search("林小雨");
+  ASSERT_EQ(f.state.SongRecords.size(), 20u);
+
+  // Nothing selected: no menu, no play.
+  ShowSongMenu(f.context);
+  OnSongListDoubleClick(f.context);
+  EXPECT_TRUE(f.controls.Menus().empty());
+  EXPECT_TRUE(host.pages.empty());
+
+  f.controls.SetSelectedRow(kSongResultList, 0);
+  ShowSongMenu(f.context);
+  ASSERT_EQ(f.controls.Menus().size(), 1u);
+  EXPECT_EQ(f.controls.Menus()[0].owner, kMainWindow);
+  EXPECT_EQ(f.controls.Menus()[0].menu, SongMenu(f.state.SongRecords[0]));
+
+  // The double-click plays the compressed address in an entry of the
+  // SoundManager page; the same play again hands nothing over.
+  OnSongListDoubleClick(f.context);
+  ASSERT_EQ(host.pages.size(), 1u);
+  const std::string st = f.state.SongRecords[0].ST;
+  ASSERT_EQ(st.rfind("http", 0), 0u);
+  EXPECT_EQ(host.pages[0], BuildPlayerPage("cef", PlaylistEntry(st, "林小雨", "晴天之后"),
+                                           f.context.assetRoot));
+  OnSongListDoubleClick(f.context);
+  EXPECT_EQ(host.pages.size(), 1u);
+
+  // The menu's play commands take the row from the selection when they run.
+  EXPECT_TRUE(RunSongPlayCommand(f.context, kPlaySongHQ));
+  ASSERT_EQ(host.pages.size(), 2u);
+  EXPECT_NE(host.pages[1].find(f.state.SongRecords[0].HQ), std::string::npos);
+  EXPECT_FALSE(RunSongPlayCommand(f.context, kDownloadSongHQ));
+  // The legacy player gets the bare address in the html5media page.
+  f.state.appState.PlayerEngine = "ie";
+  EXPECT_TRUE(RunSongPlayCommand(f.context, kPlaySongHD));
+  ASSERT_EQ(host.pages.size(), 3u);
+  EXPECT_EQ(host.pages[2], BuildPlayerPage("ie", BarePlayList(f.state.SongRecords[0].HD),
+                                           f.context.assetRoot));
+  f.controls.SetSelectedRow(kSongResultList, -1);
+  EXPECT_TRUE(RunSongPlayCommand(f.context, kPlaySongST));
+  EXPECT_EQ(host.pages.size(), 3u);
+
+  // Hover focus: only while the main window is active, once until lost.
+  std::int32_t& hover = f.state.songSearch.HoverFocus;
+  TakeHoverFocus(f.controls, kSongResultList, hover);
+  EXPECT_EQ(hover, 0);
+  EXPECT_EQ(f.controls.Focused(), "");
+  f.controls.SetActiveWindow(kMainWindow);
+  TakeHoverFocus(f.controls, kSongResultList, hover);
+  EXPECT_EQ(hover, 1);
+  EXPECT_EQ(f.controls.Focused(), kSongResultList);
+  f.controls.SetFocus(kSongSearchBox);
+  TakeHoverFocus(f.controls, kSongResultList, hover);  // still held: nothing
+  EXPECT_EQ(f.controls.Focused(), kSongSearchBox);
+  ReleaseHoverFocus(hover);
+  TakeHoverFocus(f.controls, kSongResultList, hover);
+  EXPECT_EQ(f.controls.Focused(), kSongResultList);
 }
 
 }  // namespace

@@ -3,14 +3,20 @@
 #include "app/settings/settings_menu.h"
 #include "app/state/app_state.h"
 #include "app/windows/main_window.h"
+#include "search/song_actions.h"
 
 namespace larkbay {
 
-CommandTable MainWindowCommands(AppProgramState& state) {
+CommandTable MainWindowCommands(AppProgramState& state, SearchContext* search) {
   AppProgramState* s = &state;
-  return {
+  CommandTable table = {
       {kWmSysCommand, kAutoPlayCommand, [s] { ToggleAutoPlay(*s); }},
   };
+  if (!search) return table;
+  for (int id : {kPlaySongST, kPlaySongHD, kPlaySongHQ})
+    table.push_back({kWmCommand, static_cast<std::uintptr_t>(id),
+                     [search, id] { RunSongPlayCommand(*search, id); }});
+  return table;
 }
 
 void InstallCommandDispatcher(MainWindow& window, AppProgramState& state, CommandTable table) {

@@ -7,9 +7,11 @@ namespace larkbay {
 
 class MainWindow;
 struct AppProgramState;
+struct SearchContext;
 
-// Every command of the main window's menus and what carries it out.
-CommandTable MainWindowCommands(AppProgramState& state);
+// Every command of the main window's menus and what carries it out; the
+// result lists' commands only with the searches' context.
+CommandTable MainWindowCommands(AppProgramState& state, SearchContext* search = nullptr);
 
 // Puts MainWindowCommandProc with `table` in front of the window's procedure
 // and keeps the previous one in state.PrevWndProc.

@@ -190,6 +190,7 @@ bool QtControls::eventFilter(QObject* watched, QEvent* event) {
   }
   if (auto* list = qobject_cast<QTreeWidget*>(widget)) {
     if (type == QEvent::FocusOut) Fire(ToStdString(list->objectName()), ControlEvent::FocusLost);
+    if (type == QEvent::KeyPress) return ListKey(list, *static_cast<QKeyEvent*>(event));
     return false;
   }
   auto* list = qobject_cast<QTreeWidget*>(widget->parentWidget());
@@ -200,6 +201,9 @@ bool QtControls::eventFilter(QObject* watched, QEvent* event) {
     const QPoint at = mouse->position().toPoint();
     ControlEventArgs args;
     QTreeWidgetItem* item = list->itemAt(at);
+    // A right click selects the row under it before its menu reads the
+    // selection.
+    if (type == QEvent::MouseButtonPress && item) list->setCurrentItem(item);
     args.row = item ? list->indexOfTopLevelItem(item) : -1;
     const QPoint global = mouse->globalPosition().toPoint();
     args.x = global.x();
@@ -207,6 +211,35 @@ bool QtControls::eventFilter(QObject* watched, QEvent* event) {
     Fire(ToStdString(list->objectName()),
          type == QEvent::MouseMove ? ControlEvent::MouseMoved : ControlEvent::RightButtonPressed,
          args);
+  }
+  return false;
+}
+
+bool QtControls::ListKey(QTreeWidget* list, const QKeyEvent& key) {
+  const std::string name = ToStdString(list->objectName());
+  QTreeWidgetItem* current = list->currentItem();
+  const int row = current ? list->indexOfTopLevelItem(current) : -1;
+  // Enter plays the row as a double-click does.
+  if ((key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) && row >= 0) {
+    ControlEventArgs args;
+    args.row = row;
+    Fire(name, ControlEvent::DoubleClicked, args);
+    return true;
+  }
+  // The menu key and Shift+F10 open the row's menu at the row.
+  const bool menuKey = key.key() == Qt::Key_Menu ||
+                       (key.key() == Qt::Key_F10 && (key.modifiers() & Qt::ShiftModifier));
+  if (menuKey && current) {
+    const QRect rect = list->visualItemRect(current);
+    const QPoint at = list->viewport()->mapToGlobal(QPoint(rect.left() + 20, rect.bottom()));
+    menuAnchor_ = at;
+    ControlEventArgs args;
+    args.row = row;
+    args.x = at.x();
+    args.y = at.y();
+    Fire(name, ControlEvent::RightButtonPressed, args);
+    menuAnchor_.reset();
+    return true;
   }
   return false;
 }

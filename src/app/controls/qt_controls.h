@@ -5,15 +5,19 @@
 // the caller waits.
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "platform/control_interface.h"
 #include "services/menu/popup_menu.h"
 
+class QKeyEvent;
+class QTreeWidget;
 class QWidget;
 
 namespace larkbay {
@@ -108,6 +112,9 @@ class QtControls : public QObject, public ControlInterface {
   template <typename Work>
   auto OnGui(Work&& work);
   bool Fire(const std::string& name, ControlEvent event, ControlEventArgs args = {});
+  // Keys of a result list: Enter plays, the menu key opens the menu. True
+  // when the key was taken.
+  bool ListKey(QTreeWidget* list, const QKeyEvent& key);
   void Wire(QObject* object, const std::string& name);
 
   std::map<std::string, QPointer<QObject>, std::less<>> objects_;
@@ -115,6 +122,8 @@ class QtControls : public QObject, public ControlInterface {
   std::map<std::pair<std::string, ControlEvent>, ControlEventHandler> handlers_;
   // The result lists' menu, made again for every showing.
   PopupMenu listMenu_;
+  // Where a menu opened from the keyboard shows, instead of at the cursor.
+  std::optional<QPoint> menuAnchor_;
 };
 
 }  // namespace larkbay

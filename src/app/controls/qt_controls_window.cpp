@@ -91,7 +91,7 @@ bool QtControls::TrackMenu(std::string_view owner, const std::vector<MenuItem>& 
     listMenu_.Destroy();
     if (!listMenu_.CreatePopup()) return false;
     AppendItems(listMenu_, menu);
-    const QPoint at = QCursor::pos();
+    const QPoint at = menuAnchor_.value_or(QCursor::pos());
     return listMenu_.TrackAt(at.x(), at.y(), window, 0) != 0;
   });
 }

@@ -56,8 +56,16 @@ QWidget* MakeWidget(const ControlTemplate& control, QWidget* parent) {
       label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
       return label;
     }
-    case ControlKind::GroupBox:
-      return new QGroupBox(content, parent);
+    case ControlKind::GroupBox: {
+      auto* box = new QGroupBox(content, parent);
+      // The caption sits on the frame's top line and the frame keeps clear of
+      // the first row of labels, which starts 20 pixels down.
+      box->setStyleSheet(QStringLiteral(
+          "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 7px; }"
+          "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+          " left: 8px; padding: 0 3px; }"));
+      return box;
+    }
     case ControlKind::CheckBox: {
       auto* box = new QCheckBox(content, parent);
       // The boxes are narrow (40 pixels for "最新"): keep the caption next to
