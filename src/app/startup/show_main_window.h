@@ -12,7 +12,8 @@ struct ProgramState;
 inline constexpr char kMainWindowName[] = "MainWindow";
 inline constexpr char kTabControlName[] = "选择夹_功能栏";
 // The song page's keyword at start: an artist whose songs every site carries.
-inline constexpr std::string_view kDefaultSongKeyword = "周杰伦";
+// An artist the catalogue knows, so the first search a user makes finds songs.
+inline constexpr std::string_view kDefaultSongKeyword = "林小雨";
 
 // Sizes the main window to its tab control (30 pixels below the tab control's
 // bottom), fills the search boxes and the save folder, puts the command
