@@ -71,6 +71,7 @@ Program::Program(ProgramOptions options)
 
   BindSiteWindow(controls_, state_, remote_.dataDir);
   BindSongSearch(controls_, search_);
+  BindDjSearch(controls_, search_);
   BindPlayerView(controls_, remote_.dataDir, &playerHost_);
   controls_.Bind(names::kDjSiteCover, ControlEvent::LeftButtonReleased,
                  [this](const ControlEventArgs&) {

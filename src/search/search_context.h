@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "search/cell_colours.h"
+
 namespace larkbay {
 
 class ControlInterface;
@@ -23,6 +25,8 @@ struct SearchContext {
   PageHost* pageHost = nullptr;
   // The player page's asset root, with a trailing "/".
   std::string assetRoot = {};
+  // Cells of the result lists drawn in colours of their own.
+  CellColourTable cellColours = {};
 };
 
 }  // namespace larkbay

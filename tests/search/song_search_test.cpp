@@ -58,6 +58,15 @@ struct SongSearchFixture {
     for (size_t at = 0; (at = output.find(what, at)) != std::string::npos; ++at) ++count;
     return count;
   }
+  // The server logs a request after answering it: wait for the log to show
+  // `expected` of them (and a little more, so one too many shows too).
+  int RequestsSettled(const std::string& what, int expected) {
+    const auto deadline = std::chrono::steady_clock::now() + 3s;
+    while (Requests(what) < expected && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(10ms);
+    std::this_thread::sleep_for(50ms);
+    return Requests(what);
+  }
   MemoryControls::Control List() { return controls.Get(kSongResultList); }
 
   TempFolder downloads;
@@ -158,7 +167,7 @@ TEST(SongSearch, FillsPagesAndPagesThrough) {
   EXPECT_NE(f.server.Output().find("key=%E6%9E%97%E5%B0%8F%E9%9B%A8&page=3"), std::string::npos);
 
   // The page on show asked again makes no request.
-  const int before = f.Requests("api=/Lark-Bay/Tool/Api/Music/song/xy/xy.php");
+  const int before = f.RequestsSettled("api=/Lark-Bay/Tool/Api/Music/song/xy/xy.php", 4);
   ASSERT_GT(before, 0) << f.server.Output();
   OnSongPreviousPage(f.context);  // page 2
   f.Wait();
@@ -166,12 +175,13 @@ TEST(SongSearch, FillsPagesAndPagesThrough) {
   f.Wait();
   OnSongNextPage(f.context);
   f.Wait();
-  const int afterPaging = f.Requests("api=/Lark-Bay/Tool/Api/Music/song/xy/xy.php");
+  const int afterPaging = f.RequestsSettled("api=/Lark-Bay/Tool/Api/Music/song/xy/xy.php", before + 3);
   EXPECT_EQ(afterPaging, before + 3);
   f.state.songSearch.Page = 3;  // as if page 4's Next were pressed again
   OnSongNextPage(f.context);
   f.Wait();
-  EXPECT_EQ(f.Requests("api=/Lark-Bay/Tool/Api/Music/song/xy/xy.php"), afterPaging);
+  EXPECT_EQ(f.RequestsSettled("api=/Lark-Bay/Tool/Api/Music/song/xy/xy.php", afterPaging),
+            afterPaging);
   EXPECT_EQ(f.controls.Get(kSongProgress).position, 0);
 }
 
@@ -241,12 +251,12 @@ TEST(SongSearch, ResolvedAddressesAreAskedOnceAndKeptInTheRecord) {
   OnSongNextPage(f.context);
   f.Wait();
   ASSERT_EQ(f.state.songSearch.Page, 2);
-  const int before = f.Requests("type=Songurl");
+  const int before = f.RequestsSettled("type=Songurl", 0);
   const std::string url = ResolveSongUrl(f.context, 1, "ST");
   EXPECT_EQ(url.rfind("http", 0), 0u) << url;
   EXPECT_EQ(f.state.SongRecords[0].ST, url);
   EXPECT_EQ(ResolveSongUrl(f.context, 1, "ST"), url);
-  EXPECT_EQ(f.Requests("type=Songurl"), before + 1);
+  EXPECT_EQ(f.RequestsSettled("type=Songurl", before + 1), before + 1);
   EXPECT_EQ(f.state.songSearch.Page, 2);  // the address request is no page
   EXPECT_EQ(ResolveSongUrl(f.context, 1, "XX"), "");
   EXPECT_EQ(ResolveSongUrl(f.context, 99, "ST"), "");

@@ -135,6 +135,20 @@ TEST(LarkBayCli, CommandsWriteExactBytes) {
       {{"percent-decode", "--utf8"}, "%E4%B8%AD", "中"},
       {{"percent-decode", "--utf8"}, "a%FFb", "a\uFFFDb"},  // not UTF-8: U+FFFD
       {{"cache", "stamp"}, "too short", "\n"},
+      {{"query", "song", "--site", "xy", "--key", "音乐 a"},
+       "",
+       "web=xy&type=Search&key=%E9%9F%B3%E4%B9%90%20a&page=1&br=ST&mid=\n"},
+      {{"query", "song", "--site", "yq", "--key", "x", "--page", "3", "--br", "HQ", "--mid", "m"},
+       "",
+       "web=yq&type=Search&key=x&page=3&br=HQ&mid=m\n"},
+      {{"query", "dj", "--site", "djyl", "--type", "SongID", "--key", "0042"},
+       "",
+       "web=djyl&type=SongID&Sort=asc&key=0042&page=1\n"},
+      {{"query", "dj", "--site", "djyl", "--type", "SongName", "--key", "#all", "--sort", "desc",
+        "--page", "2"},
+       "",
+       "web=djyl&type=SongName&Sort=desc&key=%23all&page=2\n"},
+      {{"query", "encode"}, "a_b~/ 中", "a%5Fb%7E%2F%20%E4%B8%AD\n"},
   };
   for (const auto& c : cases) {
     std::string trace;

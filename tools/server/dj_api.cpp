@@ -22,7 +22,12 @@ bool SameNumber(std::string_view a, std::string_view b) {
   return parse(a, x) && parse(b, y) && x == y;
 }
 
+// The keyword the client's DJ search box starts with: every mix of the site,
+// whatever the search type.
+constexpr std::string_view kEveryMix = "#all";
+
 bool MatchesMix(const DjMix& mix, std::string_view type, std::string_view key) {
+  if (key == kEveryMix) return true;
   if (type == "SongID") return SameNumber(mix.SongID, key);
   if (type == "SongUserName") return ContainsKeyword(mix.SongUserName, key);
   return ContainsKeyword(mix.SongName, key);

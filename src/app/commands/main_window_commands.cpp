@@ -3,6 +3,7 @@
 #include "app/settings/settings_menu.h"
 #include "app/state/app_state.h"
 #include "app/windows/main_window.h"
+#include "search/dj_actions.h"
 #include "search/song_actions.h"
 
 namespace larkbay {
@@ -13,6 +14,12 @@ CommandTable MainWindowCommands(AppProgramState& state, SearchContext* search) {
       {kWmSysCommand, kAutoPlayCommand, [s] { ToggleAutoPlay(*s); }},
   };
   if (!search) return table;
+  // The DJ list's commands first, then the song list's: each reads its own
+  // list's selection when it runs.
+  for (int id : {kPlayDjLow, kPlayDjHigh, kCopyDjLowAddress, kCopyDjHighAddress, kCopyDjName,
+                 kCopyDjNumber, kCopyDjAuthor})
+    table.push_back({kWmCommand, static_cast<std::uintptr_t>(id),
+                     [search, id] { RunDjCommand(*search, id); }});
   for (int id : {kPlaySongST, kPlaySongHD, kPlaySongHQ})
     table.push_back({kWmCommand, static_cast<std::uintptr_t>(id),
                      [search, id] { RunSongPlayCommand(*search, id); }});

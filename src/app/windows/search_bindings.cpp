@@ -2,6 +2,8 @@
 
 #include "platform/control_interface.h"
 #include "platform/control_names.h"
+#include "search/dj_actions.h"
+#include "search/dj_search.h"
 #include "search/result_list.h"
 #include "search/search_context.h"
 #include "search/song_actions.h"
@@ -39,6 +41,28 @@ void BindSongSearch(ControlInterface& controls, SearchContext& context) {
   });
   controls.Bind(kSongResultList, ControlEvent::FocusLost, [&context](const ControlEventArgs&) {
     ReleaseHoverFocus(context.state.songSearch.HoverFocus);
+    return false;
+  });
+}
+
+void BindDjSearch(ControlInterface& controls, SearchContext& context) {
+  using namespace names;
+  controls.Bind(kDjFindButton, ControlEvent::Clicked, Run(context, &OnDjFindClicked));
+  controls.Bind(kDjNextButton, ControlEvent::Clicked, Run(context, &OnDjNextPage));
+  controls.Bind(kDjPreviousButton, ControlEvent::Clicked, Run(context, &OnDjPreviousPage));
+  controls.Bind(kDjSearchBox, ControlEvent::KeyPressed, [&context](const ControlEventArgs& args) {
+    OnDjSearchKey(context, args.keyCode);
+    return false;
+  });
+  controls.Bind(kDjResultList, ControlEvent::CurrentRowChanged, Run(context, &ShowDjInfo));
+  controls.Bind(kDjResultList, ControlEvent::DoubleClicked, Run(context, &PlayDjRow));
+  controls.Bind(kDjResultList, ControlEvent::RightButtonPressed, Run(context, &ShowDjMenu));
+  controls.Bind(kDjResultList, ControlEvent::MouseMoved, [&context](const ControlEventArgs&) {
+    TakeHoverFocus(context.controls, kDjResultList, context.state.djSearch.HoverFocus);
+    return false;
+  });
+  controls.Bind(kDjResultList, ControlEvent::FocusLost, [&context](const ControlEventArgs&) {
+    ReleaseHoverFocus(context.state.djSearch.HoverFocus);
     return false;
   });
 }

@@ -9,5 +9,6 @@ class ControlInterface;
 struct SearchContext;
 
 void BindSongSearch(ControlInterface& controls, SearchContext& context);
+void BindDjSearch(ControlInterface& controls, SearchContext& context);
 
 }  // namespace larkbay

@@ -11,7 +11,10 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
+#include <cstdlib>
 #include <map>
+#include <vector>
 #include <string>
 
 #include "app/widgets/cover_label.h"
@@ -106,10 +109,38 @@ QWidget* MakeWidget(const ControlTemplate& control, QWidget* parent) {
   return nullptr;
 }
 
+// What a screen reader says for the control: its caption, or else the last
+// part of its name ("Song_编辑框_搜索文本" → "搜索文本"), which names its job.
+QString AccessibleNameOf(const ControlTemplate& control) {
+  if (!control.content.empty() && control.kind != ControlKind::EditBox &&
+      control.kind != ControlKind::ComboBox && control.kind != ControlKind::TabControl)
+    return ToQ(control.content);
+  const std::string_view name = control.name;
+  const size_t underscore = name.rfind('_');
+  return ToQ(underscore == std::string_view::npos ? name : name.substr(underscore + 1));
+}
+
+// Tab goes through the controls of each page (and of the window) in reading
+// order: top to bottom, then left to right.
+void SetReadingOrder(const std::vector<QWidget*>& widgets) {
+  std::map<QWidget*, std::vector<QWidget*>> byParent;
+  for (QWidget* w : widgets)
+    if (w->focusPolicy() & Qt::TabFocus) byParent[w->parentWidget()].push_back(w);
+  for (auto& [parent, children] : byParent) {
+    std::stable_sort(children.begin(), children.end(), [](QWidget* a, QWidget* b) {
+      // Controls on one line (tops within a few pixels) read left to right.
+      if (std::abs(a->y() - b->y()) > 4) return a->y() < b->y();
+      return a->x() < b->x();
+    });
+    for (size_t i = 1; i < children.size(); ++i) QWidget::setTabOrder(children[i - 1], children[i]);
+  }
+}
+
 }  // namespace
 
 void BuildControls(const WindowTemplate& layout, QWidget* client) {
   std::map<std::string_view, QWidget*> built;
+  std::vector<QWidget*> order;
   for (const ControlTemplate& control : layout.controls) {
     if (control.kind == ControlKind::Timer) {
       auto* timer = new QTimer(client);
@@ -141,8 +172,11 @@ void BuildControls(const WindowTemplate& layout, QWidget* client) {
     }
     if (control.flags & control_flags::kDisabled) widget->setEnabled(false);
     widget->setVisible(!(control.flags & control_flags::kHidden));
+    widget->setAccessibleName(AccessibleNameOf(control));
     built[control.name] = widget;
+    order.push_back(widget);
   }
+  SetReadingOrder(order);
 }
 
 }  // namespace larkbay
