@@ -118,12 +118,13 @@ void QtControls::Wire(QObject* object, const std::string& name) {
   } else if (qobject_cast<QLineEdit*>(object)) {
     object->installEventFilter(this);
   } else if (auto* list = qobject_cast<QTreeWidget*>(object)) {
-    connect(list, &QTreeWidget::currentItemChanged, this,
-            [this, name, list](QTreeWidgetItem* current) {
-              ControlEventArgs args;
-              args.row = current ? list->indexOfTopLevelItem(current) : -1;
-              Fire(name, ControlEvent::CurrentRowChanged, args);
-            });
+    // After the selection has moved, so a handler reading it finds the new row.
+    connect(list, &QTreeWidget::itemSelectionChanged, this, [this, name, list] {
+      const QList<QTreeWidgetItem*> selected = list->selectedItems();
+      ControlEventArgs args;
+      args.row = selected.isEmpty() ? -1 : list->indexOfTopLevelItem(selected.first());
+      Fire(name, ControlEvent::CurrentRowChanged, args);
+    });
     connect(list, &QTreeWidget::itemDoubleClicked, this,
             [this, name, list](QTreeWidgetItem* item) {
               ControlEventArgs args;
