@@ -107,7 +107,7 @@ void FillPage(SearchContext& context, const DjJob& job, const JsonObject& list, 
     controls.AppendRow(kDjResultList, {mix.SongID, mix.SongName, mix.SongTime, mix.SongFileSize,
                                        mix.SongUserName, mix.SongAddDate});
     records.push_back(std::move(mix));
-    controls.SetPosition(kDjProgress, std::min(60 + n, 100));
+    if (60 + n <= 100) controls.SetPosition(kDjProgress, 60 + n);  // stops at its end
   }
   MarkPlayingRow(context, records);
 

@@ -85,7 +85,8 @@ void FillPage(SearchContext& context, const SongJob& job, const JsonObject& answ
                         song.SongTime, song.HD != "0" ? kMark : "", song.HQ != "0" ? kMark : "",
                         song.SQ != "0" ? kMark : "", !song.SongMV.empty() ? kMark : ""});
     records.push_back(std::move(song));
-    controls.SetPosition(kSongProgress, std::min(50 + n, 100));
+    // The bar stops at its end: past 50 rows there is nothing to move.
+    if (50 + n <= 100) controls.SetPosition(kSongProgress, 50 + n);
   }
 
   controls.SetColumnWidth(kSongResultList, 0, kFitToHeader);
@@ -110,6 +111,8 @@ void FillPage(SearchContext& context, const SongJob& job, const JsonObject& answ
   controls.SetEnabled(kSongResultList, true);
 }
 
+void ShowAnswer(SearchContext& context, const SongJob& job, std::string_view text);
+
 void RunSongSearch(SearchContext& context, const SongJob& job, WorkerRun& run) {
   ControlInterface& controls = context.controls;
   controls.SetPosition(kSongProgress, 20);
@@ -122,6 +125,13 @@ void RunSongSearch(SearchContext& context, const SongJob& job, WorkerRun& run) {
   const std::string text =
       context.server.ServerRequest(SongScriptPath(job.site), job.query, 1, 1, &run.cancel);
   if (run.Stopped()) return;
+  ShowAnswer(context, job, text);
+}
+
+// The worker's part once the answer has come: the list, the label and the
+// buttons from it.
+void ShowAnswer(SearchContext& context, const SongJob& job, std::string_view text) {
+  ControlInterface& controls = context.controls;
   controls.SetPosition(kSongProgress, 40);
   JsonObject answer;
   if (!answer.Parse(text)) {
@@ -142,6 +152,11 @@ void RunSongSearch(SearchContext& context, const SongJob& job, WorkerRun& run) {
   SetPagingButtons(controls, kSongNextButton, kSongPreviousButton, counters.Page,
                    counters.PageaCount);
   controls.SetPosition(kSongProgress, 0);
+}
+
+SongJob JobFromState(const SongSearchState& search) {
+  return SongJob{search.PendingQuery, search.LastQuery, search.Site, search.SiteName,
+                 search.Keyword};
 }
 
 void StartSearch(SearchContext& context, std::string query) {
@@ -185,8 +200,7 @@ std::string BuildSongQuery(ControlInterface& controls, SongSearchState& search,
 }
 
 void RestartSongWorker(SearchContext& context) {
-  const SongSearchState& search = context.state.songSearch;
-  SongJob job{search.PendingQuery, search.LastQuery, search.Site, search.SiteName, search.Keyword};
+  SongJob job = JobFromState(context.state.songSearch);
   SearchContext* c = &context;
   context.songWorker.Restart(
       [c, job = std::move(job)](WorkerRun& run) { RunSongSearch(*c, job, run); });
@@ -213,6 +227,10 @@ void OnSongPreviousPage(SearchContext& context) {
   const SongSearchState& s = context.state.songSearch;
   StartSearch(context, BuildSongQuery(context.controls, context.state.songSearch, s.Site, s.Type,
                                       s.Keyword, s.Page - 1, "", ""));
+}
+
+void ShowSongSearchAnswer(SearchContext& context, std::string_view answer) {
+  ShowAnswer(context, JobFromState(context.state.songSearch), answer);
 }
 
 std::string ResolveSongUrl(SearchContext& context, int row, std::string_view quality) {

@@ -30,6 +30,12 @@ void OnSongSearchKey(SearchContext& context, int keyCode);
 void OnSongNextPage(SearchContext& context);
 void OnSongPreviousPage(SearchContext& context);
 
+// What a search worker does once the answer to PendingQuery has come: the
+// list, the page label and the paging buttons from `answer`, as the search of
+// the state's site and keyword. Runs on the calling thread (a worker's, or
+// the interface thread).
+void ShowSongSearchAnswer(SearchContext& context, std::string_view answer);
+
 // The address of row `row` (1-based) in `quality` (ST, HD, HQ, SQ or MV),
 // asked from the server once and kept in the row's record; empty for an
 // unknown quality, a row that is not on the page, or no address.
