@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <cstdlib>
 
 #include "app/program.h"
 #include "app/widgets/tab_control.h"
@@ -131,6 +132,21 @@ class SongSearchUiTest : public QObject {
     QCOMPARE(captions, (QStringList{QStringLiteral("播放"), QStringLiteral("下载")}));
     QTRY_VERIFY(state.LastPageDigest != afterEnter);
     QVERIFY(state.SongRecords[2].HQ.starts_with("http"));
+
+    // The menu key (and Shift+F10) opens the row's menu at the row.
+    QPoint shownAt;
+    QTimer::singleShot(100, [&shownAt] {
+      if (auto* top = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+        shownAt = top->pos();
+        top->close();
+      }
+    });
+    QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
+    QVERIFY(!shownAt.isNull());
+    const QRect rowRect = list->visualItemRect(list->currentItem());
+    const QPoint rowBottom = list->viewport()->mapToGlobal(rowRect.bottomLeft());
+    QVERIFY2(std::abs(shownAt.y() - rowBottom.y()) < 30,
+             qPrintable(QStringLiteral("%1 vs %2").arg(shownAt.y()).arg(rowBottom.y())));
   }
 };
 

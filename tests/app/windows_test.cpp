@@ -331,6 +331,40 @@ class WindowsTest : public QObject {
     QVERIFY(!combo->view()->isVisible());
     main_->hide();
   }
+
+  // Every control tells a screen reader what it is, and Tab goes through a
+  // page in reading order.
+  void controlsHaveNamesAndReadingOrder() {
+    MainWindow window;
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+      if (w->objectName().isEmpty() || w->objectName().startsWith(QStringLiteral("qt_"))) continue;
+      if (w->objectName() == QStringLiteral("SystemMenu") ||
+          w->objectName().endsWith(QStringLiteral("_client")))
+        continue;  // the menu and the window's own client area
+      QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+    }
+    QCOMPARE(window.findChild<QWidget*>(QStringLiteral("Song_编辑框_搜索文本"))->accessibleName(),
+             QStringLiteral("搜索文本"));
+    QCOMPARE(window.findChild<QWidget*>(QStringLiteral("DJ_按钮_查找"))->accessibleName(),
+             QStringLiteral("查找"));
+
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* first = window.findChild<QWidget*>(QStringLiteral("DJ_组合框_搜索类型"));
+    first->setFocus();
+    QStringList order;
+    QWidget* at = first;
+    for (int i = 0; i < 5; ++i) {
+      order << at->objectName();
+      do {
+        at = at->nextInFocusChain();
+      } while (at != first && (!(at->focusPolicy() & Qt::TabFocus) || !at->isVisible() ||
+                               at->objectName().isEmpty()));
+    }
+    QCOMPARE(order, (QStringList{QStringLiteral("DJ_组合框_搜索类型"), QStringLiteral("DJ_编辑框_搜索文本"),
+                                 QStringLiteral("DJ_组合框_搜索站点"), QStringLiteral("DJ_选择框_排序"),
+                                 QStringLiteral("DJ_按钮_查找")}));
+  }
 };
 
 QTEST_MAIN(WindowsTest)
