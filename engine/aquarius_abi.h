@@ -139,6 +139,7 @@ AQUA_API int AquaDownloadGetId(AquaDownloadItem* item);
 /* True from the answer to event 30 until the download ends, also paused. */
 AQUA_API bool AquaDownloadIsInProgress(AquaDownloadItem* item);
 AQUA_API bool AquaDownloadIsComplete(AquaDownloadItem* item);
+/* Cancelled, or ended by a failure (an interrupt reason) before its end. */
 AQUA_API bool AquaDownloadIsCanceled(AquaDownloadItem* item);
 AQUA_API bool AquaDownloadIsPaused(AquaDownloadItem* item);
 /* -1 while the total is unknown. */
@@ -146,6 +147,15 @@ AQUA_API int AquaDownloadGetPercentComplete(AquaDownloadItem* item);
 /* -1 while unknown. */
 AQUA_API int64_t AquaDownloadGetTotalBytes(AquaDownloadItem* item);
 AQUA_API int64_t AquaDownloadGetReceivedBytes(AquaDownloadItem* item);
+/* The browser's interrupt reason of the last failure (Chromium's numbering,
+ * as QWebEngineDownloadRequest::DownloadInterruptReason); 0 for none. */
+AQUA_API int AquaDownloadGetInterruptReason(AquaDownloadItem* item);
+/* How often a cut connection made the download go on by itself. */
+AQUA_API int AquaDownloadGetResumeCount(AquaDownloadItem* item);
+/* Raises event 31 for the item now, so that a host's request made between
+ * events (pause, resume, cancel) reaches a download that is quiet; nothing
+ * for a download that was never continued. */
+AQUA_API void AquaDownloadRaiseUpdated(AquaDownloadItem* item);
 /* `path` is the full path of the file to write; the dialog flag is ignored
  * (there is no dialog). */
 AQUA_API void AquaDownloadCallbackContinue(AquaBeforeDownloadCallback* callback, const char* path,

@@ -27,7 +27,16 @@ AQUA_API bool AquaDownloadIsComplete(AquaDownloadItem* item) {
 }
 
 AQUA_API bool AquaDownloadIsCanceled(AquaDownloadItem* item) {
-  return item && item->state == State::DownloadCancelled;
+  return item && (item->state == State::DownloadCancelled ||
+                  item->state == State::DownloadInterrupted);
+}
+
+AQUA_API int AquaDownloadGetInterruptReason(AquaDownloadItem* item) {
+  return item ? item->interrupt_reason : 0;
+}
+
+AQUA_API int AquaDownloadGetResumeCount(AquaDownloadItem* item) {
+  return item ? item->resumptions : 0;
 }
 
 AQUA_API bool AquaDownloadIsPaused(AquaDownloadItem* item) { return item && item->paused; }
@@ -43,6 +52,11 @@ AQUA_API int64_t AquaDownloadGetTotalBytes(AquaDownloadItem* item) {
 
 AQUA_API int64_t AquaDownloadGetReceivedBytes(AquaDownloadItem* item) {
   return item ? item->received : 0;
+}
+
+AQUA_API void AquaDownloadRaiseUpdated(AquaDownloadItem* item) {
+  if (item && item->accepted)
+    aquarius::Downloads::RaiseUpdated(aquarius::Ref<AquaDownloadItem>::Share(item));
 }
 
 AQUA_API void AquaDownloadCallbackContinue(AquaBeforeDownloadCallback* callback, const char* path,

@@ -12,6 +12,7 @@ void Downloads::OnRequested(QWebEngineDownloadRequest* request, Ref<AquaBrowser>
   if (known != by_engine_id_.end()) {
     // Asked again after a cut: same target, same item, no new question.
     const Ref<AquaDownloadItem>& item = known->second;
+    ++item->resumptions;
     Attach(item, request);
     if (!item->accepted) return;
     request->setDownloadDirectory(item->directory);
@@ -66,6 +67,7 @@ void Downloads::Attach(const Ref<AquaDownloadItem>& item, QWebEngineDownloadRequ
     item->state = request->state();
     item->received = request->receivedBytes();
     item->total = request->totalBytes();
+    item->interrupt_reason = static_cast<int>(request->interruptReason());
     // A request waiting for the answer to a cut is no news.
     if (item->state == QWebEngineDownloadRequest::DownloadRequested) return;
     RaiseUpdated(item);

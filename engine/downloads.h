@@ -21,6 +21,8 @@ struct AquaDownloadItem : aquarius::Object {
   QWebEngineDownloadRequest::DownloadState state = QWebEngineDownloadRequest::DownloadRequested;
   qint64 received = 0;
   qint64 total = -1;
+  int interrupt_reason = 0;
+  int resumptions = 0;  // connection cuts the download went on after
   // Updates raised while the handler of one runs are raised once after it.
   bool raising = false;
   bool raise_again = false;
@@ -40,10 +42,11 @@ class Downloads {
  public:
   void OnRequested(QWebEngineDownloadRequest* request, Ref<AquaBrowser> browser);
   static void Continue(AquaDownloadItem* item, const QString& path);
+  // Event 31 for `item` with a fresh callback.
+  static void RaiseUpdated(const Ref<AquaDownloadItem>& item);
 
  private:
   void Attach(const Ref<AquaDownloadItem>& item, QWebEngineDownloadRequest* request);
-  static void RaiseUpdated(const Ref<AquaDownloadItem>& item);
 
   std::map<quint32, Ref<AquaDownloadItem>> by_engine_id_;
   int last_id_ = 0;

@@ -166,6 +166,9 @@ class ControlInterface {
   virtual int RowCount(std::string_view name) = 0;
   virtual std::string GetCell(std::string_view name, int row, int column) = 0;
   virtual bool SetCell(std::string_view name, int row, int column, std::string_view text) = 0;
+  // The cell's tooltip, also its accessible description ("" removes it).
+  virtual bool SetCellToolTip(std::string_view name, int row, int column,
+                              std::string_view text) = 0;
   // Appends a row with the cells' texts from column 0 on (in one call, where a
   // fill would otherwise make one per cell); its index or -1.
   virtual int AppendRow(std::string_view name, const std::vector<std::string>& cells) = 0;

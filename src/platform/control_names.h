@@ -21,6 +21,9 @@ inline constexpr char kPlayerView[] = "超文本浏览框_播放器";
 inline constexpr char kBrowserControl[] = "水星领航员1";
 inline constexpr char kTabControl[] = "选择夹_功能栏";
 inline constexpr char kSavePathBox[] = "编辑框_保存位置";
+inline constexpr char kDownloadList[] = "超级列表框_下载管理模块";
+inline constexpr char kDownloadToButton[] = "按钮_下载到";
+inline constexpr char kSaveFolderButton[] = "按钮_保存位置";
 
 inline constexpr char kDjTypeBox[] = "DJ_组合框_搜索类型";
 inline constexpr char kDjSearchBox[] = "DJ_编辑框_搜索文本";

@@ -378,6 +378,7 @@ int MemoryControls::AppendRow(std::string_view name, const std::vector<std::stri
     std::vector<std::string> row(c->columns.size());
     for (size_t i = 0; i < row.size() && i < cells.size(); ++i) row[i] = cells[i];
     c->rows.push_back(std::move(row));
+    c->toolTips.resize(c->rows.size());
     return static_cast<int>(c->rows.size()) - 1;
   });
 }
@@ -411,6 +412,8 @@ int MemoryControls::InsertRow(std::string_view name, int row) {
     const int count = static_cast<int>(c->rows.size());
     const int at = row < 0 || row > count ? count : row;
     c->rows.insert(c->rows.begin() + at, std::vector<std::string>(c->columns.size()));
+    c->toolTips.resize(c->rows.size() - 1);
+    c->toolTips.insert(c->toolTips.begin() + at, std::vector<std::string>());
     return at;
   });
 }
@@ -419,6 +422,7 @@ bool MemoryControls::DeleteRow(std::string_view name, int row) {
   return With("DeleteRow", name, std::to_string(row), [&](Control* c) {
     if (!c || !InRange(row, c->rows.size())) return false;
     c->rows.erase(c->rows.begin() + row);
+    if (InRange(row, c->toolTips.size())) c->toolTips.erase(c->toolTips.begin() + row);
     if (c->selectedRow >= static_cast<int>(c->rows.size())) c->selectedRow = -1;
     return true;
   });
@@ -428,6 +432,7 @@ bool MemoryControls::DeleteAllRows(std::string_view name) {
   return With("DeleteAllRows", name, {}, [](Control* c) {
     if (!c) return false;
     c->rows.clear();
+    c->toolTips.clear();
     c->cellColours.clear();
     c->selectedRow = -1;
     return true;
@@ -453,6 +458,29 @@ bool MemoryControls::SetCell(std::string_view name, int row, int column, std::st
     c->rows[row][column] = std::string(text);
     return true;
   });
+}
+
+bool MemoryControls::SetCellToolTip(std::string_view name, int row, int column,
+                                    std::string_view text) {
+  return With("SetCellToolTip", name, std::to_string(row) + "," + std::to_string(column),
+              [&](Control* c) {
+                if (!c || !InRange(row, c->rows.size()) || !InRange(column, c->columns.size()))
+                  return false;
+                c->toolTips.resize(c->rows.size());
+                auto& tips = c->toolTips[static_cast<size_t>(row)];
+                tips.resize(c->columns.size());
+                tips[static_cast<size_t>(column)] = std::string(text);
+                return true;
+              });
+}
+
+std::string MemoryControls::CellToolTip(std::string_view name, int row, int column) {
+  std::lock_guard lock(mutex_);
+  Control* c = Live(name);
+  if (!c || !InRange(row, c->toolTips.size()) ||
+      !InRange(column, c->toolTips[static_cast<size_t>(row)].size()))
+    return {};
+  return c->toolTips[static_cast<size_t>(row)][static_cast<size_t>(column)];
 }
 
 int MemoryControls::SelectedRow(std::string_view name) {

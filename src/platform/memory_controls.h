@@ -35,6 +35,7 @@ class MemoryControls : public ControlInterface {
     std::string tag;
     std::vector<Column> columns;
     std::vector<std::vector<std::string>> rows;
+    std::vector<std::vector<std::string>> toolTips;  // by row, then column
     int selectedRow = -1;
     std::string address;
     std::string html;
@@ -83,6 +84,8 @@ class MemoryControls : public ControlInterface {
   };
   std::vector<MenuCall> Menus() const;
   std::string Clipboard() const;
+  // The tooltip SetCellToolTip gave the cell ("" for none).
+  std::string CellToolTip(std::string_view name, int row, int column);
   // Whether SetClipboardText succeeds (true at the start).
   void SetClipboardWorks(bool works);
 
@@ -125,6 +128,7 @@ class MemoryControls : public ControlInterface {
   int RowCount(std::string_view name) override;
   std::string GetCell(std::string_view name, int row, int column) override;
   bool SetCell(std::string_view name, int row, int column, std::string_view text) override;
+  bool SetCellToolTip(std::string_view name, int row, int column, std::string_view text) override;
   int AppendRow(std::string_view name, const std::vector<std::string>& cells) override;
   ListColours GetListColours(std::string_view name) override;
   bool SetCellColours(std::string_view name, int row, int column, Colour text,

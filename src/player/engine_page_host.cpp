@@ -8,7 +8,51 @@ namespace {
 // The events the program handles; every other one is left to the engine.
 constexpr int kHandledEvents[] = {AQUA_EVENT_SETTINGS,        AQUA_EVENT_COMMAND_LINE,
                                   AQUA_EVENT_CONTEXT_READY,   AQUA_EVENT_BROWSER_CREATED,
-                                  AQUA_EVENT_LOAD_END,        AQUA_EVENT_CONTEXT_MENU};
+                                  AQUA_EVENT_LOAD_END,        AQUA_EVENT_CONTEXT_MENU,
+                                  AQUA_EVENT_BEFORE_DOWNLOAD, AQUA_EVENT_DOWNLOAD_UPDATED};
+
+// A download of the engine during one of its events: the queries read the
+// item, the answers go to the event's callback (the one the event allows).
+class EngineDownloadItem : public DownloadItem {
+ public:
+  EngineDownloadItem(const EngineLibrary& engine, const AquaEventArgs& args)
+      : engine_(engine), args_(args) {}
+  int Id() const override { return engine_.AquaDownloadGetId(args_.download); }
+  bool IsInProgress() const override { return engine_.AquaDownloadIsInProgress(args_.download); }
+  bool IsComplete() const override { return engine_.AquaDownloadIsComplete(args_.download); }
+  bool IsCanceled() const override { return engine_.AquaDownloadIsCanceled(args_.download); }
+  int PercentComplete() const override {
+    return engine_.AquaDownloadGetPercentComplete(args_.download);
+  }
+  std::int64_t TotalBytes() const override {
+    return engine_.AquaDownloadGetTotalBytes(args_.download);
+  }
+  std::int64_t ReceivedBytes() const override {
+    return engine_.AquaDownloadGetReceivedBytes(args_.download);
+  }
+  int InterruptReason() const override {
+    return engine_.AquaDownloadGetInterruptReason(args_.download);
+  }
+  int Resumptions() const override { return engine_.AquaDownloadGetResumeCount(args_.download); }
+  void Continue(std::string_view path) override {
+    if (!args_.before_download) return;
+    const std::string target(path);
+    engine_.AquaDownloadCallbackContinue(args_.before_download, target.c_str(), false);
+  }
+  void Pause() override {
+    if (args_.download_callback) engine_.AquaDownloadItemCallbackPause(args_.download_callback);
+  }
+  void Resume() override {
+    if (args_.download_callback) engine_.AquaDownloadItemCallbackResume(args_.download_callback);
+  }
+  void Cancel() override {
+    if (args_.download_callback) engine_.AquaDownloadItemCallbackCancel(args_.download_callback);
+  }
+
+ private:
+  const EngineLibrary& engine_;
+  const AquaEventArgs& args_;
+};
 
 }  // namespace
 
@@ -35,6 +79,8 @@ bool EnginePageHost::Start(const std::string& engineDir, const BrowserParent& pa
 void EnginePageHost::ShutDown() {
   if (!running_) return;
   running_ = false;
+  for (auto& [id, item] : downloads_) engine_.AquaRelease(item);
+  downloads_.clear();
   for (int event : kHandledEvents) engine_.AquaBind(event, nullptr, nullptr);
   engine_.AquaManagerCloseAllBrowser();
   engine_.AquaQuitProcess();
@@ -66,6 +112,22 @@ bool EnginePageHost::Handle(int event, const AquaEventArgs& args) {
       return false;
     case AQUA_EVENT_CONTEXT_MENU:
       return OnContextMenu();
+    case AQUA_EVENT_BEFORE_DOWNLOAD:
+      if (args.download) {
+        const int id = engine_.AquaDownloadGetId(args.download);
+        if (downloads_.emplace(id, args.download).second) engine_.AquaAddRef(args.download);
+      }
+      if (onBeforeDownload && args.download) {
+        EngineDownloadItem item(engine_, args);
+        onBeforeDownload(item);
+      }
+      return false;
+    case AQUA_EVENT_DOWNLOAD_UPDATED:
+      if (onDownloadUpdated && args.download) {
+        EngineDownloadItem item(engine_, args);
+        onDownloadUpdated(item);
+      }
+      return false;
     default:
       return false;
   }
@@ -118,6 +180,13 @@ bool EnginePageHost::EvaluateScript(std::string_view script,
       },
       pending);
   engine_.AquaRelease(frame);
+  return true;
+}
+
+bool EnginePageHost::NudgeDownload(int id) {
+  const auto found = downloads_.find(id);
+  if (!running_ || found == downloads_.end()) return false;
+  engine_.AquaDownloadRaiseUpdated(found->second);
   return true;
 }
 

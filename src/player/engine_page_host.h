@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,7 @@ class EnginePageHost : public PageHost {
   bool LoadPage(std::string_view pageText) override;
   bool RunScript(std::string_view script) override;
   bool StartDownload(std::string_view url) override;
+  bool NudgeDownload(int id) override;
 
   // Runs `script` in the page shown and hands its value (as text) to `done`
   // later, on the interface thread. False when there is no page.
@@ -66,6 +68,9 @@ class EnginePageHost : public PageHost {
   bool started_ = false;
   bool running_ = false;
   std::string failure_;
+  // Every download the engine has told of, by id; one reference each, given
+  // back at the shutdown.
+  std::map<int, AquaDownloadItem*> downloads_;
 };
 
 }  // namespace larkbay

@@ -6,6 +6,8 @@
 #include <functional>
 #include <string_view>
 
+#include "player/download_item.h"
+
 namespace larkbay {
 
 class PageHost {
@@ -21,8 +23,22 @@ class PageHost {
   // Starts downloading `url`. False when the host cannot download.
   virtual bool StartDownload(std::string_view url) = 0;
 
+  // Raises "download updated" for download `id` now, so that a request made
+  // between its events (pause, resume, delete) reaches it even while it is
+  // quiet. False when the host has no such download.
+  virtual bool NudgeDownload(int id) {
+    (void)id;
+    return false;
+  }
+
   // Called when a page handed over has finished loading; set by the owner.
   std::function<void()> onLoadFinished;
+  // A download started with StartDownload asks where to go; the handler
+  // answers with Continue, or the download is dropped. Set by the owner.
+  std::function<void(DownloadItem&)> onBeforeDownload;
+  // A download's state or progress changed; the handler may pause, resume or
+  // cancel it. Set by the owner.
+  std::function<void(DownloadItem&)> onDownloadUpdated;
 };
 
 }  // namespace larkbay

@@ -33,8 +33,10 @@ void SearchWorker::Restart(Body body) {
 void SearchWorker::Stop() {
   if (jobs_.empty()) return;
   Job& latest = jobs_.back();
-  latest.gate->Close();
+  // Cancel before closing: a body woken by the closed gate finds its
+  // exchange already cancelled.
   latest.cancel->Cancel();
+  latest.gate->Close();
 }
 
 bool SearchWorker::Running() const {

@@ -34,6 +34,11 @@ struct DownloadTask {
   std::string FileName;
   std::int32_t RowStamp = 0;
   std::int32_t State = 0;
+  // Why the download failed, or what it went through (a cut connection);
+  // shown as the row's tooltip. Empty while all is well.
+  std::string Failure;
+  // The status line's code of the size request; 0 when none came.
+  int HttpStatus = 0;
 };
 
 struct ProgramState {

@@ -78,6 +78,7 @@ class QtControls : public QObject, public ControlInterface {
   int RowCount(std::string_view name) override;
   std::string GetCell(std::string_view name, int row, int column) override;
   bool SetCell(std::string_view name, int row, int column, std::string_view text) override;
+  bool SetCellToolTip(std::string_view name, int row, int column, std::string_view text) override;
   int AppendRow(std::string_view name, const std::vector<std::string>& cells) override;
   ListColours GetListColours(std::string_view name) override;
   bool SetCellColours(std::string_view name, int row, int column, Colour text,

@@ -172,6 +172,19 @@ bool QtControls::SetCell(std::string_view name, int row, int column, std::string
   });
 }
 
+bool QtControls::SetCellToolTip(std::string_view name, int row, int column,
+                                std::string_view text) {
+  return OnGui([&] {
+    auto* list = qobject_cast<QTreeWidget*>(Find(name));
+    QTreeWidgetItem* item = RowItem(list, row);
+    if (!item || column < 0 || column >= list->columnCount()) return false;
+    const QString tip = ToQString(text);
+    item->setToolTip(column, tip);
+    item->setData(column, Qt::AccessibleDescriptionRole, tip.isEmpty() ? QVariant() : tip);
+    return true;
+  });
+}
+
 int QtControls::SelectedRow(std::string_view name) {
   return OnGui([&] {
     auto* list = qobject_cast<QTreeWidget*>(Find(name));

@@ -28,6 +28,10 @@ bool GuiThreadPageHost::RunScript(std::string_view script) {
   return OnInterfaceThread([&] { return host_.RunScript(script); });
 }
 
+bool GuiThreadPageHost::NudgeDownload(int id) {
+  return OnInterfaceThread([&] { return host_.NudgeDownload(id); });
+}
+
 bool GuiThreadPageHost::StartDownload(std::string_view url) {
   return OnInterfaceThread([&] { return host_.StartDownload(url); });
 }

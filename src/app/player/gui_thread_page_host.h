@@ -16,6 +16,7 @@ class GuiThreadPageHost : public PageHost {
   bool LoadPage(std::string_view pageText) override;
   bool RunScript(std::string_view script) override;
   bool StartDownload(std::string_view url) override;
+  bool NudgeDownload(int id) override;
 
  private:
   PageHost& host_;
