@@ -12,6 +12,7 @@
 #include "app/startup/show_main_window.h"
 #include "app/windows/main_window.h"
 #include "app/windows/site_window.h"
+#include "app/windows/download_bindings.h"
 #include "app/windows/search_bindings.h"
 #include "app/windows/site_window_binding.h"
 #include "net/api_base.h"
@@ -33,6 +34,7 @@ Program::Program(ProgramOptions options)
       playerHost_(controls_, remote_.dataDir),
       engineHost_(remote_.dataDir),
       search_{controls_, state_, server_, songWorker_, djWorker_, &playerHost_, remote_.assetRoot},
+      downloads_{controls_, state_, nullptr, &desktop_, &downloadStarter_},
       context_{controls_, state_, &remote_, &playerHost_} {
   controls_.AddWindowFactory(kMainWindowName, [this] {
     mainWindow_ = new MainWindow;
@@ -48,7 +50,7 @@ Program::Program(ProgramOptions options)
     if (pageLoadedEarly_ && context_.pageHost) OnPageLoadFinished(state_, *context_.pageHost);
   };
   hooks.installDispatcher = [this] {
-    if (mainWindow_) InstallCommandDispatcher(*mainWindow_, state_, MainWindowCommands(state_, &search_));
+    if (mainWindow_) InstallCommandDispatcher(*mainWindow_, state_, MainWindowCommands(state_, &search_, &downloads_));
   };
   hooks.shutDownBrowser = [this] { engineHost_.ShutDown(); };
   hooks.endProcess = options.endProcess;
@@ -72,6 +74,8 @@ Program::Program(ProgramOptions options)
   BindSiteWindow(controls_, state_, remote_.dataDir);
   BindSongSearch(controls_, search_);
   BindDjSearch(controls_, search_);
+  BindDownloads(controls_, downloads_);
+  BindDownloadEvents(engineHost_, downloads_);
   BindPlayerView(controls_, remote_.dataDir, &playerHost_);
   controls_.Bind(names::kDjSiteCover, ControlEvent::LeftButtonReleased,
                  [this](const ControlEventArgs&) {
@@ -83,6 +87,7 @@ Program::Program(ProgramOptions options)
 Program::~Program() {
   songWorker_.Stop();
   djWorker_.Stop();
+  downloadStarter_.Stop();
   flow_.reset();  // waits for the start-up worker, which uses the controls
   delete mainWindow_.data();
 }
@@ -101,6 +106,7 @@ bool Program::StartEngine(const std::string& engineDir) {
     if (started) {
       context_.pageHost = &engineFromAnyThread_;
       search_.pageHost = &engineHost_;
+      downloads_.pageHost = &engineHost_;
     }
   };
   if (QThread::currentThread() == qApp->thread())

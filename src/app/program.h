@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/controls/qt_controls.h"
+#include "app/desktop/qt_desktop_actions.h"
 #include "app/player/gui_thread_page_host.h"
 #include "app/player/legacy_page_host.h"
 #include "app/startup/init_sequence.h"
@@ -19,6 +20,8 @@
 #include "net/server_request.h"
 #include "player/engine_page_host.h"
 #include "remote/step_context.h"
+#include "downloads/download_context.h"
+#include "downloads/download_starter.h"
 #include "search/search_context.h"
 #include "search/search_worker.h"
 
@@ -51,6 +54,7 @@ class Program {
   StartupContext& Context() { return context_; }
   EnginePageHost& Engine() { return engineHost_; }
   SearchContext& Search() { return search_; }
+  DownloadContext& Downloads() { return downloads_; }
   MainWindow* Main() const { return mainWindow_; }
 
  private:
@@ -71,6 +75,11 @@ class Program {
   SearchWorker songWorker_;
   SearchWorker djWorker_;
   SearchContext search_;
+  // Downloads go through the browser once it runs; their size requests run
+  // on the starter, stopped before the controls go.
+  QtDesktopActions desktop_{controls_};
+  DownloadContext downloads_;
+  DownloadStarter downloadStarter_;  // after downloads_: joined before it goes
   StartupContext context_;
   QPointer<MainWindow> mainWindow_;
   // The auto-play setting is read when the main window is first activated; a

@@ -102,6 +102,7 @@ class DownloadManagerTest : public ::testing::Test {
     list.columns.resize(6);
     controls_.Add(kDownloadList, list);
     controls_.Add(kSavePathBox);
+    controls_.Add(kMainWindow);
   }
   void TearDown() override {
     ::unsetenv("APPDATA");
@@ -241,26 +242,21 @@ TEST_F(DownloadManagerTest, FailuresShowTheirCause) {
   EXPECT_EQ(Row(0)[4], "下载错误");
 }
 
-TEST_F(DownloadManagerTest, AFailedRenameKeepsTheTemporaryFile) {
-  FakeItem item = Start("blocked");
+TEST_F(DownloadManagerTest, AFailedRenameIsAFailureNotACompletion) {
+  FakeItem item = Start("vanished");
   OnBeforeDownload(context_, item);
-  // Something that cannot be replaced holds the name, and the folder refuses
-  // new names.
-  fs::create_directory(folder_ + "blocked.mp3");
-  fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
   item.received = item.total = 20000;
   OnDownloadUpdated(context_, item);
-  fs::permissions(folder_, fs::perms::owner_all);
-  std::ofstream(state_.DownloadTasks[0].TempPath) << std::string(20000, 'x');
-  fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
+  // The browser says complete, but its file is not there to be renamed.
   item.inProgress = false;
   item.complete = true;
   OnDownloadUpdated(context_, item);
-  fs::permissions(folder_, fs::perms::owner_all);
-  if (::geteuid() == 0 && Row(0)[4] == "下载完成") GTEST_SKIP() << "root ignores the folder's mode";
   EXPECT_EQ(Row(0)[4], "下载错误");
-  EXPECT_TRUE(fs::exists(state_.DownloadTasks[0].TempPath));
-  EXPECT_NE(controls_.CellToolTip(kDownloadList, 0, 4).find("临时文件已保留"), std::string::npos);
+  EXPECT_EQ(Row(0)[3], "0%");
+  EXPECT_EQ(state_.DownloadTasks[0].FileName, "vanished.mp3");
+  EXPECT_FALSE(fs::exists(folder_ + "vanished.mp3"));
+  EXPECT_NE(controls_.CellToolTip(kDownloadList, 0, 4).find("无法改名为 " + folder_ + "vanished.mp3"),
+            std::string::npos);
 }
 
 TEST_F(DownloadManagerTest, AnEventOfNoTaskIsIgnored) {

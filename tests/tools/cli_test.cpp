@@ -118,6 +118,12 @@ TEST(LarkBayCli, CommandsWriteExactBytes) {
        "\n"},
       {{"json", "parse"}, kDocument, "true\n"},
       {{"json", "parse"}, "", "false\n"},
+      {{"download", "temp-name", "20000", "a.mp3"}, "", "55c07ec6d5b054dbe5e718fe2afaee2d.MT\n"},
+      {{"download", "url-ext", "http://h/a.mp3?b=c.d"}, "", ".mp3\n"},
+      {{"download", "url-ext", "http://h/a"}, "", "\n"},
+      {{"download", "size-text", "3670016"}, "", "3.50MB\n"},
+      {{"download", "file-name", "../AC/DC\x01"}, "", "_AC_DC_\n"},
+      {{"download", "final-name", "/nonexistent-larkbay", "a.mp3"}, "", "/nonexistent-larkbay/a.mp3\n"},
       // A document that does not parse: the operation runs on what Parse left.
       {{"json", "parse"}, "{\"a\":", "false\n"},
       {{"json", "text"}, "{\"a\":", "null\n"},
@@ -188,6 +194,10 @@ TEST(LarkBayCli, BadUsageGivesOneErrorLine) {
       {"cache", "encode"},
       {"cache", "stamp", "x"},
       {"cache", "decode"},
+      {"download"},
+      {"download", "size-text", "-1"},
+      {"download", "temp-name", "1"},
+      {"download", "final-name", "/tmp"},
   };
   for (const auto& args : cases) {
     std::string trace;
