@@ -54,7 +54,11 @@ void FileServer::Serve(QTcpSocket* socket) {
   if (from > 0)
     reply += "Content-Range: bytes " + QByteArray::number(from) + '-' +
              QByteArray::number(size - 1) + '/' + QByteArray::number(size) + "\r\n";
-  reply += "Content-Length: " + QByteArray::number(size - from) + "\r\nConnection: close\r\n\r\n";
+  const qsizetype announced = file.declared >= 0 ? file.declared : size;
+  if (from > 0)
+    reply.replace("/" + QByteArray::number(size) + "\r\n", "/" + QByteArray::number(announced) + "\r\n");
+  reply += "Content-Length: " + QByteArray::number(announced - from) +
+           "\r\nConnection: close\r\n\r\n";
   socket->write(reply);
 
   const qsizetype cut_at = file.cut_first && first ? size / 2 : -1;

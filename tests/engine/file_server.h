@@ -18,6 +18,9 @@ class FileServer {
     int chunk = 64 * 1024;
     int interval_ms = 10;
     bool cut_first = false;
+    // Announced instead of the body's own length when set (a lying
+    // Content-Length); the connection closes after the body.
+    qsizetype declared = -1;
   };
 
   bool Listen() { return server_.listen(QHostAddress::LocalHost); }
