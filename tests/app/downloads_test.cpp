@@ -8,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
@@ -373,6 +374,31 @@ class DownloadsTest : public QObject {
     QCOMPARE(file.absolutePath() + u'/', Folder());
     QCOMPARE(file.fileName(), QStringLiteral("_.._出_逃.mp3"));
     QVERIFY(file.exists());
+  }
+
+  // Last: the download folder changes.
+  void theFolderPickerStartsAtTheFolderAndItsChoiceIsKept() {
+    ShowTab(2);
+    const QString chosen = appData_->Path() + QStringLiteral("/别处");
+    QVERIFY(QDir().mkpath(chosen));
+    const QString before = Folder();
+    QVERIFY(!before.isEmpty());
+    QString title, startedAt;
+    QTimer::singleShot(200, [&] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      title = dialog->windowTitle();
+      startedAt = dialog->directory().absolutePath() + u'/';
+      dialog->setDirectory(chosen);
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    QTest::mouseClick(Widget<QPushButton>(names::kDownloadToButton), Qt::LeftButton);
+    QCOMPARE(title, QStringLiteral("保存到"));
+    QCOMPARE(startedAt, before);
+    QTRY_COMPARE(Folder(), chosen + u'/');
+    QCOMPARE(Widget<QLineEdit>(names::kSavePathBox)->text(), chosen + u'/');
+    QVERIFY2(appData_->ReadConfigIni().contains(QStringLiteral("DownloadsSavePath=") + chosen + u'/'),
+             qPrintable(appData_->ReadConfigIni()));
   }
 };
 

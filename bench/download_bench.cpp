@@ -1,0 +1,152 @@
+// Download throughput through the engine on loopback, against curl on the
+// same file in the same run, and the longest stall of the interface thread
+// while five downloads run.
+//   larkbay_download_bench [megabytes]          (default 200)
+// Needs lark-bay-server (LARKBAY_SERVER_BINARY, set by the build) and curl.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+#include <cstdio>
+#include <memory>
+
+#include "app/program.h"
+#include "downloads/download_list.h"
+#include "downloads/download_manager.h"
+#include "server_run.h"
+#include "state/program_state.h"
+
+using namespace larkbay;
+
+namespace {
+
+bool WriteFile(const QString& path, qint64 bytes) {
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  QByteArray block(1 << 20, Qt::Uninitialized);
+  for (int i = 0; i < block.size(); ++i) block[i] = static_cast<char>((i * 131) & 0xFF);
+  for (qint64 written = 0; written < bytes; written += block.size())
+    if (file.write(block.constData(), std::min<qint64>(block.size(), bytes - written)) < 0)
+      return false;
+  return true;
+}
+
+// Runs the event loop until `done` or `timeoutMs`; false on the timeout.
+bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > timeoutMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  qputenv("LARKBAY_SERVER_BINARY", LARKBAY_SERVER_BINARY);
+  QApplication app(argc, argv);
+  const qint64 megabytes = argc > 1 ? std::atoll(argv[1]) : 200;
+
+  QTemporaryDir root;
+  qputenv("APPDATA", root.filePath(QStringLiteral("appdata")).toLocal8Bit());
+  qputenv("XDG_DESKTOP_DIR", root.filePath(QStringLiteral("desktop")).toLocal8Bit());
+  QDir().mkpath(root.filePath(QStringLiteral("media/audio")));
+  const QString big = root.filePath(QStringLiteral("media/audio/big-hq.mp3"));
+  const QString small = root.filePath(QStringLiteral("media/audio/small-hq.mp3"));
+  if (!WriteFile(big, megabytes << 20) || !WriteFile(small, 20LL << 20)) return 1;
+  testing::ServerRun server;
+  if (!server.Start({QStringLiteral("--media"), root.filePath(QStringLiteral("media"))})) {
+    std::fprintf(stderr, "the server did not start\n");
+    return 1;
+  }
+  const QString bigUrl = server.Base() + QStringLiteral("/media/audio/big-hq.mp3");
+  const QString smallUrl = server.Base() + QStringLiteral("/media/audio/small-hq.mp3");
+
+  // curl on the same file, written to the same file system as the engine's.
+  QElapsedTimer timer;
+  timer.start();
+  if (QProcess::execute(QStringLiteral("curl"),
+                        {QStringLiteral("-s"), QStringLiteral("-o"),
+                         root.filePath(QStringLiteral("curl.out")), bigUrl}) != 0) {
+    std::fprintf(stderr, "curl failed\n");
+    return 1;
+  }
+  const double curlSeconds = timer.elapsed() / 1000.0;
+  QFile::remove(root.filePath(QStringLiteral("curl.out")));
+
+  ProgramOptions options;
+  options.apiBase = server.Base().toStdString();
+  options.steps = [](StartupContext& c) {
+    std::vector<InitStep> steps;
+    for (const char* label : {"主程序->初始化", "服务器->初始化", "更新程序->初始化",
+                              "版本更新->初始化", "引擎环境->初始化", "推荐歌单->初始化"})
+      steps.push_back({label, [] { return true; }});
+    steps[4].run = [&c] {
+      c.state.appState.PlayerEngine = "cef";
+      return c.remote->startEngine(LARKBAY_ENGINE_DIR);
+    };
+    return steps;
+  };
+  bool shown = false;
+  options.mainWindowShown = [&shown] { shown = true; };
+  auto program = std::make_unique<Program>(std::move(options));
+  program->Start();
+  if (!WaitFor([&] { return shown; }, 60000) || !program->Engine().Running()) {
+    std::fprintf(stderr, "the program did not start with the engine\n");
+    return 1;
+  }
+  ProgramState& state = program->State();
+  auto finished = [&](size_t from, size_t count) {
+    if (state.DownloadTasks.size() < from + count) return false;
+    for (size_t i = from; i < from + count; ++i) {
+      const int s = state.DownloadTasks[i].State;
+      if (s != kTaskCompleted && s != kTaskFailed) return false;
+    }
+    return true;
+  };
+
+  timer.restart();
+  StartDownload(program->Downloads(), bigUrl.toStdString(), "big");
+  if (!WaitFor([&] { return finished(0, 1); }, 600000) ||
+      state.DownloadTasks[0].State != kTaskCompleted) {
+    std::fprintf(stderr, "the engine's download did not finish\n");
+    return 1;
+  }
+  const double engineSeconds = timer.elapsed() / 1000.0;
+
+  // The interface thread's longest gap between two 5 ms ticks while five
+  // downloads run.
+  qint64 longest = 0;
+  QElapsedTimer tick;
+  tick.start();
+  QTimer probe;
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    longest = std::max(longest, tick.restart());
+  });
+  for (int i = 0; i < 5; ++i)
+    StartDownload(program->Downloads(), smallUrl.toStdString(), "small" + std::to_string(i));
+  tick.restart();
+  probe.start(5);
+  const bool five = WaitFor([&] { return finished(1, 5); }, 300000);
+  probe.stop();
+
+  const double mb = static_cast<double>(megabytes);
+  std::printf("file                     %lld MB\n", static_cast<long long>(megabytes));
+  std::printf("curl                     %.1f MB/s (%.2f s)\n", mb / curlSeconds, curlSeconds);
+  std::printf("engine download          %.1f MB/s (%.2f s), %.0f %% of curl\n",
+              mb / engineSeconds, engineSeconds, 100.0 * curlSeconds / engineSeconds);
+  std::printf("five downloads of 20 MB  %s; longest interface-thread stall %lld ms\n",
+              five ? "finished" : "did not finish", static_cast<long long>(longest));
+  program.reset();
+  return five ? 0 : 1;
+}
