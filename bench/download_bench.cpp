@@ -17,6 +17,7 @@
 #include "app/program.h"
 #include "downloads/download_list.h"
 #include "downloads/download_manager.h"
+#include "search_start_steps.h"
 #include "server_run.h"
 #include "state/program_state.h"
 
@@ -87,15 +88,7 @@ int main(int argc, char** argv) {
   ProgramOptions options;
   options.apiBase = server.Base().toStdString();
   options.steps = [](StartupContext& c) {
-    std::vector<InitStep> steps;
-    for (const char* label : {"主程序->初始化", "服务器->初始化", "更新程序->初始化",
-                              "版本更新->初始化", "引擎环境->初始化", "推荐歌单->初始化"})
-      steps.push_back({label, [] { return true; }});
-    steps[4].run = [&c] {
-      c.state.appState.PlayerEngine = "cef";
-      return c.remote->startEngine(LARKBAY_ENGINE_DIR);
-    };
-    return steps;
+    return testing::SearchStartSteps(c, LARKBAY_ENGINE_DIR);
   };
   bool shown = false;
   options.mainWindowShown = [&shown] { shown = true; };

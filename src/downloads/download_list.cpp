@@ -116,7 +116,10 @@ void DeleteTaskAndFile(DownloadContext& context) {
 
 void OpenTaskFolder(DownloadContext& context) {
   const DownloadTask* task = SelectedTask(context);
-  if (task) OpenFolderAndSelect(context, task->FileName, false);
+  // Only a finished file's name is a path; a bare name would be looked for
+  // in the working folder.
+  if (task && task->FileName.find('/') != std::string::npos)
+    OpenFolderAndSelect(context, task->FileName, false);
 }
 
 bool RunDownloadTaskCommand(DownloadContext& context, int commandId) {

@@ -40,7 +40,9 @@ std::string SizeText(std::int64_t bytes) {
   if (bytes < 0) bytes = 0;
   // Whole hundredths, rounded half up, so no floating-point step changes a
   // digit of a size that lies on a half.
-  const std::int64_t hundredths = (bytes * 100 + 524288) / 1048576;
+  // Split so that no size, however large, overflows.
+  const std::int64_t hundredths =
+      bytes / 1048576 * 100 + ((bytes % 1048576) * 100 + 524288) / 1048576;
   char text[48];
   std::snprintf(text, sizeof text, "%" PRId64 ".%02" PRId64 "MB", hundredths / 100,
                 hundredths % 100);

@@ -33,10 +33,10 @@ void SearchWorker::Restart(Body body) {
 void SearchWorker::Stop() {
   if (jobs_.empty()) return;
   Job& latest = jobs_.back();
-  // Cancel before closing: a body woken by the closed gate finds its
-  // exchange already cancelled.
-  latest.cancel->Cancel();
+  // The gate first: a body whose exchange the cancellation ends finds itself
+  // stopped and shows nothing.
   latest.gate->Close();
+  latest.cancel->Cancel();
 }
 
 bool SearchWorker::Running() const {

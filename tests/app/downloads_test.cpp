@@ -26,8 +26,7 @@
 #include "downloads/download_manager.h"
 #include "file_server.h"
 #include "platform/control_names.h"
-#include "remote/program_config.h"
-#include "remote/search_sites.h"
+#include "search_start_steps.h"
 #include "server_run.h"
 #include "state/program_state.h"
 
@@ -150,22 +149,7 @@ class DownloadsTest : public QObject {
     ProgramOptions options;
     options.apiBase = server_.Base().toStdString();
     options.steps = [](StartupContext& c) {
-      std::vector<InitStep> steps;
-      for (const char* label : {"主程序->初始化", "服务器->初始化", "更新程序->初始化",
-                                "版本更新->初始化", "引擎环境->初始化", "推荐歌单->初始化"})
-        steps.push_back({label, [] { return true; }});
-      steps[1].run = [&c] { return FetchProgramConfig(*c.remote); };
-      // The engine from the build, as an installed one would start.
-      steps[4].run = [&c] {
-        c.state.appState.PlayerEngine = "cef";
-        return c.remote->startEngine(LARKBAY_ENGINE_DIR);
-      };
-      steps.push_back({"绘制->主窗口", [&c] {
-                         FillSongSiteList(c.controls, c.state);
-                         FillDjSearchLists(c.controls, c.state);
-                         return true;
-                       }});
-      return steps;
+      return testing::SearchStartSteps(c, LARKBAY_ENGINE_DIR);
     };
     bool shown = false;
     options.mainWindowShown = [&shown] { shown = true; };

@@ -16,8 +16,7 @@
 #include "app/widgets/tab_control.h"
 #include "app_test_support.h"
 #include "platform/control_names.h"
-#include "remote/program_config.h"
-#include "remote/search_sites.h"
+#include "search_start_steps.h"
 #include "server_run.h"
 
 using namespace larkbay;
@@ -43,18 +42,7 @@ class SongSearchUiTest : public QObject {
     ProgramOptions options;
     options.apiBase = server_.Base().toStdString();
     // The start-up's configuration and selectors for real; nothing else.
-    options.steps = [](StartupContext& c) {
-      std::vector<InitStep> steps;
-      for (const char* label : {"主程序->初始化", "服务器->初始化", "更新程序->初始化",
-                                "版本更新->初始化", "引擎环境->初始化", "推荐歌单->初始化"})
-        steps.push_back({label, [] { return true; }});
-      steps[1].run = [&c] { return FetchProgramConfig(*c.remote); };
-      steps.push_back({"绘制->主窗口", [&c] {
-                         FillSongSiteList(c.controls, c.state);
-                         return true;
-                       }});
-      return steps;
-    };
+    options.steps = [](StartupContext& c) { return testing::SearchStartSteps(c); };
     bool shown = false;
     options.mainWindowShown = [&shown] { shown = true; };
     program_ = std::make_unique<Program>(std::move(options));

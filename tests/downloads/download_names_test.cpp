@@ -39,6 +39,7 @@ TEST(DownloadNames, SizeTextHasTwoDecimalsAndMB) {
   EXPECT_EQ(SizeText(1048576LL * 1024), "1024.00MB");
   EXPECT_EQ(SizeText(5242), "0.00MB");   // 0.004999 MiB
   EXPECT_EQ(SizeText(5243), "0.01MB");   // 0.005000 MiB
+  EXPECT_EQ(SizeText(INT64_MAX), "8796093022208.00MB");
 }
 
 TEST(DownloadNames, SafeFileNameStaysInsideTheFolderAndKeepsItsCharacters) {
