@@ -6,9 +6,12 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/logging/developer_log_file.h"
 #include "app/program.h"
+#include "platform/app_data_dir.h"
 
 namespace {
 
@@ -34,13 +37,31 @@ long MillisecondsSinceProcessStart() {
   return static_cast<long>(nowMs - static_cast<double>(startTicks) * 1000.0 / ticks);
 }
 
+// Qt keeps per-user sockets and locks in XDG_RUNTIME_DIR; a session that has
+// none (a root shell, a service) gets the private folder Qt would pick itself,
+// without Qt's warning on every start.
+void EnsureRuntimeDirectory() {
+  const char* set = std::getenv("XDG_RUNTIME_DIR");
+  if (set && *set) return;
+  const std::string folder = "/tmp/runtime-" + std::to_string(::getuid());
+  ::mkdir(folder.c_str(), 0700);
+  struct stat info {};
+  // Only a folder of our own that nobody else can enter.
+  if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid())
+    return;
+  if ((info.st_mode & 0077) != 0 && ::chmod(folder.c_str(), 0700) != 0) return;
+  ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  EnsureRuntimeDirectory();
   // The browser engine plugin shares OpenGL contexts with the host; this must
   // be set before the application object exists.
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
+  larkbay::InstallDeveloperLog(larkbay::AppDataDir());
 
   larkbay::ProgramOptions options;
   // LARKBAY_STARTUP_TIMING=1 reports when the main window is up, for

@@ -3,6 +3,7 @@
 #include "app/commands/main_window_commands.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMetaObject>
 #include <QThread>
 #include <QWidget>
@@ -25,6 +26,18 @@
 #include "player/show_player_page.h"
 
 namespace larkbay {
+namespace {
+
+// Where an installed program keeps its updater and engine pack:
+// <prefix>/lib/lark-bay/ beside <prefix>/bin/lark-bay; "" when there is no
+// such folder (a program run from its build).
+std::string BundledDir() {
+  const QFileInfo folder(QCoreApplication::applicationDirPath() +
+                         QStringLiteral("/../lib/lark-bay"));
+  return folder.isDir() ? folder.canonicalFilePath().toStdString() + "/" : std::string();
+}
+
+}  // namespace
 
 Program::Program(ProgramOptions options)
     : server_(options.apiBase.empty() ? ApiBaseUrl() : options.apiBase),
@@ -57,6 +70,7 @@ Program::Program(ProgramOptions options)
   if (!hooks.endProcess) hooks.endProcess = [] { KillProcess(0, false); };
   remote_.endProcess = hooks.endProcess;
   remote_.desktopDir = SpecialFolder(kDesktopFolder);
+  remote_.bundledDir = BundledDir();
   remote_.startEngine = [this](const std::string& engineDir) { return StartEngine(engineDir); };
   engineHost_.onLoadFinished = [this] {
     if (!autoPlayRead_) {

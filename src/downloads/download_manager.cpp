@@ -20,6 +20,7 @@
 #include "platform/file_system.h"
 #include "player/download_item.h"
 #include "player/page_host.h"
+#include "services/log/developer_log.h"
 #include "services/text/text_helpers.h"
 #include "state/program_state.h"
 
@@ -30,6 +31,12 @@ using namespace names;
 
 // A size request that hangs must not hold the downloads queued behind it.
 constexpr std::chrono::milliseconds kProbeTimeout{10000};
+
+// The cause a row shows, said once to the developers' log as well.
+void SetFailure(DownloadTask& task, std::string cause) {
+  if (task.Failure != cause) DevLog(LogArea::kDownloads, task.FileName + ": " + cause);
+  task.Failure = std::move(cause);
+}
 
 bool FileExists(const std::string& path) {
   std::error_code ec;
@@ -69,11 +76,11 @@ bool GiveFinalName(DownloadTask& task) {
       return true;
     }
     if (error != EEXIST) {
-      task.Failure = RenameCause(target, error);
+      SetFailure(task, RenameCause(target, error));
       return false;
     }
   }
-  task.Failure = RenameCause(folder + task.FileName, EEXIST);
+  SetFailure(task, RenameCause(folder + task.FileName, EEXIST));
   return false;
 }
 
@@ -103,7 +110,7 @@ std::int64_t FreeBytes(const std::string& folder) {
 void DeriveState(DownloadTask& task, const DownloadItem& item) {
   if (item.IsCanceled()) {
     if (task.State != kTaskFailed && task.Failure.empty())
-      task.Failure = FailureCause(item.InterruptReason(), task.HttpStatus);
+      SetFailure(task, FailureCause(item.InterruptReason(), task.HttpStatus));
     task.State = kTaskFailed;
   } else if (item.IsInProgress()) {
     task.State = kTaskDownloading;
@@ -222,10 +229,10 @@ void OnDownloadUpdated(DownloadContext& context, DownloadItem& item) {
       if (cuts > kMaxResumptions && task->State == kTaskDownloading && !item.IsComplete()) {
         item.Cancel();
         task->State = kTaskFailed;
-        task->Failure = TooManyCutsCause(cuts);
+        SetFailure(*task, TooManyCutsCause(cuts));
         break;
       }
-      if (cuts > 0 && task->State != kTaskFailed) task->Failure = ResumedCause(cuts);
+      if (cuts > 0 && task->State != kTaskFailed) SetFailure(*task, ResumedCause(cuts));
       DeriveState(*task, item);
       break;
     }
@@ -261,7 +268,7 @@ void UpdateDownloadRow(DownloadContext& context, DownloadItem& item) {
       const std::int64_t total = item.TotalBytes();
       if (total >= 0 && total < kMinimumDownloadBytes) {
         task->State = kTaskFailed;
-        task->Failure = TooSmallCause(total);
+        SetFailure(*task, TooSmallCause(total));
         return;  // the row keeps its texts until the next event
       }
       // A server that sends no length: the size so far, until the end.
@@ -283,7 +290,7 @@ void UpdateDownloadRow(DownloadContext& context, DownloadItem& item) {
           item.TotalBytes() >= 0 ? item.TotalBytes() : item.ReceivedBytes();
       if (size < kMinimumDownloadBytes) {
         task->State = kTaskFailed;
-        task->Failure = TooSmallCause(size);
+        SetFailure(*task, TooSmallCause(size));
         SetRowState(controls, row, "0%", kStateFailedText);
         break;
       }

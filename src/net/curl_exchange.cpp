@@ -7,6 +7,7 @@
 
 #include "net/cancel_token.h"
 #include "net/header_rules.h"
+#include "services/log/developer_log.h"
 
 namespace larkbay::net_detail {
 namespace {
@@ -483,6 +484,15 @@ ExchangeResult RunExchange(const ExchangeRequest& request) {
     curl_easy_getinfo(easy, CURLINFO_REQUEST_SIZE, &requestSize);
     result.stage = requestSize > 0 || !transfer.block.empty() ? ExchangeStage::Response
                                                               : ExchangeStage::Send;
+  }
+  if (result.stage != ExchangeStage::Done && LogEnabled()) {
+    static constexpr const char* kStages[] = {"setup", "send", "response", "body", "done"};
+    const bool cancelled = request.cancel != nullptr && request.cancel->Cancelled();
+    DevLog(LogArea::kNet, request.verb + " " + url + ": failed at the " +
+                              kStages[static_cast<int>(result.stage)] + " (" +
+                              (cancelled ? std::string("cancelled")
+                                         : std::string(curl_easy_strerror(outcome.code))) +
+                              ")");
   }
   return result;
 }

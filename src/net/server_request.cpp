@@ -5,6 +5,7 @@
 #include "net/cancel_token.h"
 #include "net/http_request_engine.h"
 #include "services/json/json_object.h"
+#include "services/log/developer_log.h"
 #include "services/text/text_helpers.h"
 
 namespace larkbay {
@@ -121,7 +122,12 @@ std::string ServerClient::ServerRequest(std::string_view path, std::string_view 
   args.method = kPost;
   args.body = body;
   args.cancel = cancel;
+  std::string status;
+  args.status = &status;
   std::string answer = HttpRequestEngine(args);
+  if (LogEnabled() && (answer.empty() || !status.starts_with("200")))
+    DevLog(LogArea::kNet, "gateway " + std::string(path) + ": " + status + ", " +
+                              std::to_string(answer.size()) + " bytes");
   return decode == 1 ? DecodeAnswer(answer) : answer;
 }
 

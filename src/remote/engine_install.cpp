@@ -50,7 +50,9 @@ std::string Piece(std::string_view pack, EnginePackPiece piece) {
   return std::string(pack.substr(range.offset, range.length));
 }
 
-bool InstallFromPack(StepContext& context, const std::string& pack, const std::string& cefMd5) {
+// `packFile` is deleted once the engine is in place ("" for none).
+bool InstallFromPack(StepContext& context, const std::string& pack, const std::string& cefMd5,
+                     const std::string& packFile) {
   const std::string archiver = context.dataDir + std::string(kEngineArchiverFile);
   const std::string archive = context.dataDir + std::string(kEngineArchiveFile);
   const std::string engine = context.dataDir + std::string(kEngineFolder) + "/";
@@ -82,7 +84,7 @@ bool InstallFromPack(StepContext& context, const std::string& pack, const std::s
   context.Sleep(milliseconds(50));
   Remove(archive);
   context.Sleep(milliseconds(50));
-  Remove(context.desktopDir + std::string(kEnginePackFile));
+  if (!packFile.empty()) Remove(packFile);
   context.Sleep(milliseconds(2000));
   return StartEngine(context);
 }
@@ -184,8 +186,15 @@ bool InstallEngine(StepContext& context) {
   const std::string packPath = context.desktopDir + std::string(kEnginePackFile);
   std::string pack;
   if (!ReadWholeFile(packPath, pack)) pack.clear();
+  std::string usedPack = packPath;
+  // The pack installed with the program serves when the desktop has none of
+  // the announced digest; it stays where the package put it.
+  if ((pack.empty() || Md5Hex(pack, false) != packMd5) && !context.bundledDir.empty() &&
+      ReadWholeFile(context.bundledDir + std::string(kEnginePackFile), pack)) {
+    usedPack.clear();
+  }
   if (!pack.empty() && Md5Hex(pack, false) == packMd5) {
-    if (InstallFromPack(context, pack, cefMd5)) return true;
+    if (InstallFromPack(context, pack, cefMd5, usedPack)) return true;
     // An engine that does not start leaves the legacy player in place.
     context.state.appState.PlayerEngine = "ie";
     ShowIeLayout(context.controls);

@@ -42,9 +42,15 @@ bool UpdateUpdater(StepContext& context) {
   const std::string md5 = AnnouncedDigest(updata, "md5");
   const std::string path = context.dataDir + std::string(kUpdaterFile);
   if (FileMd5(path) == md5) return true;
-  const std::string address = ChooseDownloadAddress(context.server, "Updata");
-  if (address.empty()) return false;
-  const Bytes body = InetRequest(address);
+  Bytes body;
+  // The installed program's own updater, when it is the announced one.
+  if (context.bundledDir.empty() ||
+      !ReadWholeFile(context.bundledDir + std::string(kUpdaterFile), body) ||
+      Md5Hex(body, false) != md5) {
+    const std::string address = ChooseDownloadAddress(context.server, "Updata");
+    if (address.empty()) return false;
+    body = InetRequest(address);
+  }
   // An empty, cut or wrong download must not replace a working updater.
   if (Md5Hex(body, false) != md5) return false;
   if (!WriteFileAtomically(path, body)) return false;

@@ -43,6 +43,10 @@ struct StepContext {
   ProgramIdentity program = OwnProgramIdentity();
   // The user's desktop, with a trailing "/": where the engine pack lies.
   std::string desktopDir;
+  // Where an installed program's own copies of the updater and the engine
+  // pack lie, with a trailing "/" ("" for none): used when they have the
+  // announced digest and nothing better is at hand, and never deleted.
+  std::string bundledDir;
   // Starts the embedded browser engine from `engineDir`; true when it runs.
   // Unset: this program has no engine to start.
   std::function<bool(const std::string& engineDir)> startEngine;

@@ -386,5 +386,11 @@ class DownloadsTest : public QObject {
   }
 };
 
-QTEST_MAIN(DownloadsTest)
+int main(int argc, char** argv) {
+  // As the program's own entry does: the engine shares OpenGL contexts.
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  DownloadsTest test;
+  return QTest::qExec(&test, argc, argv);
+}
 #include "downloads_test.moc"

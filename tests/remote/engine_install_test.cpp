@@ -110,6 +110,25 @@ TEST(EngineInstall, GoodPackIsInstalledOnceAndTheNextStartUsesTheFolder) {
   EXPECT_EQ(in.started.size(), 2u);
 }
 
+// Installed with the program: the package's pack serves when the desktop has
+// none, and stays where the package put it.
+TEST(EngineInstall, TheBundledPackServesWhenTheDesktopHasNone) {
+  Pack pack;
+  Install in;
+  TempFolder bundle;
+  WriteFile(bundle.Path() / "Enginepack", pack.bytes);
+  WriteFile(in.desktop.Path() / "Enginepack", "a stale pack of another digest");
+  in.Announce(pack.cefMd5, pack.md5);
+  StepContext context = in.Context();
+  context.bundledDir = bundle.Path().string() + "/";
+  ASSERT_TRUE(InstallEngine(context));
+  EXPECT_EQ(in.f.state.appState.PlayerEngine, "cef");
+  EXPECT_EQ(ReadFile(in.f.File("Engine/libaquarius.so")), std::string(70000, 'x'));
+  EXPECT_TRUE(fs::exists(bundle.Path() / "Enginepack"));
+  EXPECT_EQ(ReadFile(in.desktop.Path() / "Enginepack"), "a stale pack of another digest");
+  EXPECT_TRUE(in.f.controls.MessageBoxes().empty()) << "no download asked for";
+}
+
 // The archiver runs but the folder is not the announced engine: another
 // cef.pak, or nothing extracted because the archive's password is not ours.
 TEST(EngineInstall, ExtractedFolderWithoutTheAnnouncedCefPakKeepsTheLegacyPlayer) {

@@ -108,6 +108,31 @@ TEST(SelfUpdate, UpdaterIsReplacedOnlyByADownloadWithTheAnnouncedDigest) {
   EXPECT_EQ(ReadFile(g.File(kUpdaterFile)), "an old updater");
 }
 
+// An installed program's own updater serves when it is the announced one: no
+// download; one of another digest does not.
+TEST(SelfUpdate, TheInstalledUpdaterServesWhenItIsTheAnnouncedOne) {
+  UpdateServer server("1600584000");
+  ASSERT_TRUE(server.server->Ready()) << server.server->Output();
+  StepFixture f(server.server->Base());
+  Configure(f);
+  TempFolder bundle;
+  fs::copy_file(LARKBAY_UPDATER_BINARY, bundle.Path() / "Update.exe");
+  StepContext context = f.Context();
+  context.bundledDir = bundle.Path().string() + "/";
+  EXPECT_TRUE(UpdateUpdater(context));
+  EXPECT_EQ(ReadFile(f.File(kUpdaterFile)), ReadFile(LARKBAY_UPDATER_BINARY));
+  EXPECT_TRUE(Executable(f.File(kUpdaterFile)));
+  EXPECT_EQ(server.server->Output().find("/Update.exe"), std::string::npos)
+      << server.server->Output();
+
+  WriteFile(bundle.Path() / "Update.exe", "an updater of another build");
+  fs::remove(f.File(kUpdaterFile));
+  EXPECT_TRUE(UpdateUpdater(context));
+  EXPECT_EQ(ReadFile(f.File(kUpdaterFile)), ReadFile(LARKBAY_UPDATER_BINARY));
+  EXPECT_NE(server.server->Output().find("GET /download/Update.exe 200"), std::string::npos)
+      << server.server->Output();
+}
+
 TEST(SelfUpdate, CurrentVersionAndMissingEntriesHandNothingOver) {
   UpdateServer server("1600584000");
   ASSERT_TRUE(server.server->Ready());

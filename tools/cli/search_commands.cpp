@@ -125,6 +125,8 @@ int SearchSong(ServerClient& client, const Arguments& a) {
                     song.SongTime, Flag(song.HD != "0"), Flag(song.HQ != "0"), Flag(song.SQ != "0"),
                     Flag(!song.SongMV.empty()), song.SongID});
   }
+  // An empty page is said in words, not as a header over nothing.
+  if (rows.empty()) return PrintText(site + ": nothing found");
   WriteBytes(FormatTable(
       {"序号", "歌曲名称", "歌手", "专辑", "时长", "标准", "高品", "无损", "视频", "SongID"},
       rows));
@@ -166,9 +168,11 @@ int SearchDj(ServerClient& client, const Arguments& a) {
                     mix.SongAddDate, Flag(DjAddressUsable(addresses.ST)),
                     Flag(DjAddressUsable(addresses.HQ))});
   }
+  const std::string label = site + " " + type + " " + sort;
+  if (rows.empty()) return PrintText(label + ": nothing found");
   WriteBytes(FormatTable(
       {"编号", "歌曲名称", "歌曲时长", "歌曲大小", "歌曲作者", "歌曲日期", "低", "高"}, rows));
-  return PrintText(site + " " + type + " " + sort + ": " + Counters(ReadSearchCounters(answer)));
+  return PrintText(label + ": " + Counters(ReadSearchCounters(answer)));
 }
 
 int SearchSites(ServerClient& client) {

@@ -3,6 +3,7 @@
 #include "app/startup/console_log.h"
 #include "state/program_state.h"
 #include "platform/control_interface.h"
+#include "services/log/developer_log.h"
 
 namespace larkbay {
 
@@ -12,6 +13,7 @@ void InitSequence(ControlInterface& controls, ProgramState& state,
     ConsoleLog(controls, step.label);
     const bool ok = step.run && step.run();
     ConsoleLog(controls, ok ? "\t√\r\n" : "\t×\r\n");
+    DevLog(LogArea::kStartup, step.label + (ok ? ": done" : ": failed"));
   }
   state.InitDone.store(true);
   controls.PostDestroyWindow(kStartupWindowName);

@@ -57,6 +57,17 @@ TEST_F(CliSearchTest, DjSearchAndResolveReachTheCatalogue) {
   EXPECT_TRUE(rows[2].ends_with("  " + Base() + "/download/Update.exe")) << rows[2];
 }
 
+TEST_F(CliSearchTest, NothingFoundIsSaidInWords) {
+  for (const char* arguments : {"search song zzzqqq --site xy", "search dj zzzqqq --site djyl"}) {
+    SCOPED_TRACE(arguments);
+    const CliRun run = Cli(Base(), arguments);
+    ASSERT_EQ(run.status, 0) << run.out;
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 1u) << run.out;
+    EXPECT_TRUE(lines[0].ends_with(": nothing found")) << lines[0];
+  }
+}
+
 TEST_F(CliSearchTest, BadUsageAndMissingAddressesFail) {
   for (const char* arguments :
        {"search song", "search song 雨 --page 0", "search song 雨 --colour red",

@@ -1,0 +1,57 @@
+# What `cmake --install` puts where: the program and its command-line tool on
+# the PATH; the updater, the archiver and the engine pack in lib/lark-bay,
+# where the program looks for the pack it installs its engine from; the
+# desktop entry, the AppStream metainfo and the icons of the hicolor theme.
+include(GNUInstallDirs)
+
+set(LARKBAY_INSTALL_PKGDIR lib/lark-bay)
+install(TARGETS lark-bay lark-bay-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS larkbay_updater larkbay_archiver RUNTIME DESTINATION ${LARKBAY_INSTALL_PKGDIR})
+install(FILES ${LARKBAY_ENGINE_PACK_DIR}/Enginepack ${LARKBAY_ENGINE_PACK_DIR}/cef.pak.md5
+  DESTINATION ${LARKBAY_INSTALL_PKGDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/lark-bay.desktop
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/org.larkbay.LarkBay.metainfo.xml
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+foreach(size 16 22 24 32 48 64 128 256)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/icons/${size}x${size}/lark-bay.png
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+
+# Debian's documentation of the package: its copyright and changelog.
+set(larkbay_changelog_gz ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
+add_custom_command(OUTPUT ${larkbay_changelog_gz}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/packaging
+  COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/packaging/debian/changelog > ${larkbay_changelog_gz}
+  DEPENDS ${PROJECT_SOURCE_DIR}/packaging/debian/changelog VERBATIM)
+add_custom_target(larkbay_package_docs ALL DEPENDS ${larkbay_changelog_gz})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright ${larkbay_changelog_gz}
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/lark-bay)
+
+# `cpack -G DEB` in the build folder makes lark-bay_<version>_<arch>.deb; its
+# dependencies are Debian packages: the libraries of the installed programs as
+# dpkg-shlibdeps finds them, and what the program loads at run time (the
+# engine it installs from its pack, the media plug-ins, the CJK font).
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME lark-bay)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Lark-Bay")
+set(CPACK_PACKAGE_CONTACT "Lark-Bay maintainers <maintainers@larkbay.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop music client for songs and DJ mixes")
+set(CPACK_PACKAGE_DESCRIPTION
+  "Lark-Bay searches the song and DJ-mix catalogues of its maker's web\n\
+service, pages through the results, plays a song, a mix or the recommended\n\
+list in a small player strip, and downloads songs in a chosen quality\n\
+through a download manager with pause, resume and delete.")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+  "libqt6webenginecore6, libqt6webenginecore6-bin, libqt6webenginewidgets6, gstreamer1.0-plugins-good, gstreamer1.0-libav, fonts-noto-cjk")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+include(CPack)

@@ -1,0 +1,18 @@
+#pragma once
+// The developers' log of the program: the core's messages through the
+// categories larkbay.net, larkbay.startup, larkbay.search and
+// larkbay.downloads into "lark-bay.log" in the data folder. Off unless the
+// environment asks for it: LARKBAY_LOG=1 (every area) or a list of areas
+// ("net,downloads"). The user sees none of it.
+
+#include <string>
+
+namespace larkbay {
+
+inline constexpr char kDeveloperLogFile[] = "lark-bay.log";
+
+// Reads LARKBAY_LOG; when set, turns the named categories on and sends them
+// to `dataDir` + kDeveloperLogFile (`dataDir` ends with "/"). True when the log is on.
+bool InstallDeveloperLog(const std::string& dataDir);
+
+}  // namespace larkbay
