@@ -119,7 +119,6 @@ void FillPage(SearchContext& context, const DjJob& job, const JsonObject& list, 
   controls.RunOnInterfaceThread([&] {
     DjSearchState& search = context.state.djSearch;
     context.state.DjRecords = std::move(records);
-    search.LastQuery = job.query;
     search.Page = counters.Page;
     search.ListCount = counters.ListCount;
     search.PageaCount = counters.PageaCount;
@@ -180,6 +179,9 @@ void RunDjSearch(SearchContext& context, const DjJob& job, WorkerRun& run) {
   }
   SetPagingButtons(controls, kDjNextButton, kDjPreviousButton, counters.Page, counters.PageaCount);
   controls.SetPosition(kDjProgress, 0);
+  // Only a page shown to its end counts as shown (see the song search).
+  if (counters.ListCount > 0)
+    controls.RunOnInterfaceThread([&] { context.state.djSearch.LastQuery = job.query; });
 }
 
 void StartSearch(SearchContext& context, std::string query) {

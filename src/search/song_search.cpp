@@ -98,7 +98,6 @@ void FillPage(SearchContext& context, const SongJob& job, const JsonObject& answ
   controls.RunOnInterfaceThread([&] {
     SongSearchState& search = context.state.songSearch;
     context.state.SongRecords = std::move(records);
-    search.LastQuery = job.query;
     search.Page = counters.Page;
     search.ListCount = counters.ListCount;
     search.PageaCount = counters.PageaCount;
@@ -152,6 +151,10 @@ void ShowAnswer(SearchContext& context, const SongJob& job, std::string_view tex
   SetPagingButtons(controls, kSongNextButton, kSongPreviousButton, counters.Page,
                    counters.PageaCount);
   controls.SetPosition(kSongProgress, 0);
+  // Only a page shown to its end counts as shown: a search stopped on its
+  // way (its last calls dropped) leaves the same query free to run again.
+  if (counters.ListCount > 0)
+    controls.RunOnInterfaceThread([&] { context.state.songSearch.LastQuery = job.query; });
 }
 
 SongJob JobFromState(const SongSearchState& search) {

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
@@ -78,6 +79,8 @@ class SongSearchUiTest : public QObject {
     QTest::mouseClick(Widget<QPushButton>(names::kSongPreviousButton), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(program_->State().songSearch.Page, 1, 10000);
     QTRY_COMPARE(List()->topLevelItem(0)->text(1), QStringLiteral("晴天之后"));
+    // The label follows the list on the same worker; wait for it before the picture.
+    QTRY_VERIFY(Widget<QLabel>(names::kSongPageLabel)->text().contains(QStringLiteral("页数[1]")));
     Widget<QWidget>(names::kTabControl)->window()->grab().save(
         QDir::tempPath() + QStringLiteral("/larkbay-song-results.png"));
   }

@@ -78,6 +78,11 @@ void AudioStrip::Load(const QUrl& source, bool autoplay, bool loop) {
   if (autoplay) player_->play();
 }
 
+AudioStrip::~AudioStrip() {
+  player_->stop();
+  player_->setSource(QUrl());
+}
+
 void AudioStrip::Stop() {
   player_->stop();
   player_->setSource(QUrl());

@@ -18,6 +18,9 @@ class AudioStrip : public QWidget {
   Q_OBJECT
  public:
   explicit AudioStrip(QWidget* parent = nullptr);
+  // Ends the stream before the player goes, so its pipeline and connection
+  // are closed while everything they use still exists.
+  ~AudioStrip() override;
 
   // Loads `source` in place of what was playing; starts it when `autoplay`,
   // repeats it without end when `loop`. A source that is not http(s) is not
