@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/automation/automation_channel.h"
 #include "app/logging/developer_log_file.h"
 #include "app/program.h"
 #include "platform/app_data_dir.h"
@@ -74,6 +75,8 @@ int main(int argc, char** argv) {
     };
   }
   larkbay::Program program(std::move(options));
+  // Only when a test of the whole client asks for it (LARKBAY_AUTOMATION).
+  const auto automation = larkbay::AutomationChannel::FromEnvironment(program);
   program.Start();
   return app.exec();
 }

@@ -107,6 +107,15 @@ std::int64_t FreeBytes(const std::string& folder) {
   return static_cast<std::int64_t>(info.f_bavail) * static_cast<std::int64_t>(info.f_frsize);
 }
 
+bool IsDownloadAddress(std::string_view url) {
+  for (std::string_view scheme : {"http://", "https://"}) {
+    if (url.size() > scheme.size() && url.substr(0, scheme.size()) == scheme &&
+        url[scheme.size()] != '/')
+      return true;
+  }
+  return false;
+}
+
 void DeriveState(DownloadTask& task, const DownloadItem& item) {
   if (item.IsCanceled()) {
     if (task.State != kTaskFailed && task.Failure.empty())
@@ -167,6 +176,12 @@ void StartDownload(DownloadContext& context, std::string_view url, std::string_v
 int BeginDownload(DownloadContext& context, std::string_view url, std::string_view fileName,
                   const DownloadProbe& probe) {
   if (!context.pageHost) return 0;
+  // No address (a row whose quality has none) starts nothing in the browser;
+  // a task for it would put every later download on the wrong row.
+  if (!IsDownloadAddress(url)) {
+    DevLog(LogArea::kDownloads, "no download address for " + std::string(fileName));
+    return 0;
+  }
   ProgramState& state = context.state;
   const std::string folder = state.appState.SavePath;
   const std::string ext = SafeExtension(UrlExtension(url));
@@ -191,8 +206,11 @@ int BeginDownload(DownloadContext& context, std::string_view url, std::string_vi
   state.DownloadTasks.push_back(task);
   if (!context.pageHost->StartDownload(url)) {
     state.DownloadTasks.pop_back();
+    DevLog(LogArea::kDownloads, "the browser did not take " + std::string(url));
     return 0;
   }
+  DevLog(LogArea::kDownloads, "task " + std::to_string(state.DownloadTasks.size()) + ": " +
+                                  std::string(url) + " as " + name);
   return static_cast<int>(state.DownloadTasks.size());
 }
 
@@ -204,7 +222,12 @@ DownloadTask* TaskOfDownload(DownloadContext& context, int id) {
 
 void OnBeforeDownload(DownloadContext& context, DownloadItem& item) {
   DownloadTask* task = TaskOfDownload(context, item.Id());
-  if (!task) return;  // not one of ours: left unanswered, the browser drops it
+  if (!task) {
+    // Not one of ours: left unanswered, the browser drops it.
+    DevLog(LogArea::kDownloads, "download " + std::to_string(item.Id()) + " has no task");
+    return;
+  }
+  DevLog(LogArea::kDownloads, "download " + std::to_string(item.Id()) + " goes to " + task->TempPath);
   item.Continue(task->TempPath);
   DeriveState(*task, item);
   UpdateDownloadRow(context, item);

@@ -376,6 +376,11 @@ TEST_F(DownloadManagerTest, RefusalsMakeNoTask) {
   ASSERT_EQ(controls_.MessageBoxes().size(), 2u);
   EXPECT_EQ(controls_.MessageBoxes()[1].title, "空间不足");
 
+  // A row without an address in that quality: nothing for the browser.
+  for (const char* url : {"", "0", "ftp://h/a.mp3", "http://"})
+    EXPECT_EQ(BeginDownload(context_, url, "a", {"", 0}), 0) << url;
+  EXPECT_TRUE(host_.started.empty());
+
   host_.works = false;
   EXPECT_EQ(BeginDownload(context_, "http://h/a.mp3", "a", {"", 200}), 0);
   EXPECT_TRUE(state_.DownloadTasks.empty()) << "the browser's numbering stays in step";

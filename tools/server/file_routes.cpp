@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <optional>
+#include <thread>
 #include <map>
 #include <memory>
 
@@ -77,7 +80,7 @@ std::string ContentTypeOf(const std::filesystem::path& file) {
 }
 
 void ServeFile(const httplib::Request& /*request*/, httplib::Response& response,
-               const std::filesystem::path& file, const FaultSet& faults) {
+               const std::filesystem::path& file, const FaultSet& faults, std::int64_t rate) {
   auto open = std::make_shared<OpenFile>(file);
   std::error_code ec;
   const auto size = static_cast<size_t>(std::filesystem::file_size(file, ec));
@@ -110,13 +113,27 @@ void ServeFile(const httplib::Request& /*request*/, httplib::Response& response,
   }
   // With the truncate fault the full length is announced and half is sent.
   const size_t limit = faults.Has(Fault::kTruncate) ? size / 2 : size;
+  // A held answer goes out in small pieces, each when its time has come.
+  const size_t piece = rate > 0 ? std::min<size_t>(kChunk, std::max<std::int64_t>(rate / 20, 1024))
+                                : kChunk;
+  auto started = std::make_shared<std::optional<std::chrono::steady_clock::time_point>>();
+  auto sent = std::make_shared<size_t>(0);
   response.set_content_provider(
-      size, type, [open, limit](size_t offset, size_t length, httplib::DataSink& sink) {
+      size, type,
+      [open, limit, rate, piece, started, sent](size_t offset, size_t length,
+                                                httplib::DataSink& sink) {
         if (offset >= limit) return false;
+        if (rate > 0) {
+          if (!*started) *started = std::chrono::steady_clock::now();
+          std::this_thread::sleep_until(**started + std::chrono::microseconds(
+                                                        static_cast<std::int64_t>(*sent) *
+                                                        1000000 / rate));
+        }
         char buffer[kChunk];
-        const size_t want = std::min({length, sizeof buffer, limit - offset});
+        const size_t want = std::min({length, piece, limit - offset});
         const size_t n = open->ReadAt(buffer, want, offset);
         if (n == 0) return false;
+        *sent += n;
         return sink.write(buffer, n);
       });
 }

@@ -73,13 +73,13 @@ void HandleGateway(const httplib::Request& request, httplib::Response& response,
 
 void ServeFrom(const httplib::Request& request, httplib::Response& response,
                const ServerRuntime& runtime,
-               std::initializer_list<const std::filesystem::path*> roots) {
+               std::initializer_list<const std::filesystem::path*> roots, std::int64_t rate = 0) {
   const std::string relative = request.matches[1];
   for (const std::filesystem::path* root : roots) {
     std::filesystem::path file;
     if (FileUnder(*root, relative, file)) {
       SlowDown(runtime.options);
-      ServeFile(request, response, file, runtime.options.faults);
+      ServeFile(request, response, file, runtime.options.faults, rate);
       return;
     }
   }
@@ -123,7 +123,7 @@ void InstallRoutes(httplib::Server& server, ServerRuntime& runtime) {
     ServeFrom(request, response, *rt, {&rt->options.downloads});
   });
   server.Get("/media/(.+)", [rt](const httplib::Request& request, httplib::Response& response) {
-    ServeFrom(request, response, *rt, {&rt->options.media});
+    ServeFrom(request, response, *rt, {&rt->options.media}, rt->options.mediaRate);
   });
   runtime.ownAssets = runtime.options.data / "www";
   runtime.vendorAssets = runtime.options.vendor / "www";

@@ -19,7 +19,7 @@ std::string ServerUsage() {
              "                       [--vendor DIR] [--downloads DIR] [--public-base URL]\n"
              "                       [--fault LIST] [--slow-ms N] [--clock-skew S] [--clock-window "
              "S]\n"
-             "                       [--main-version V]\n"
+             "                       [--main-version V] [--media-rate BYTES_PER_S]\n"
              "  --port 0 picks a free port; the ready line names it.\n"
              "  --fault takes a comma-separated list of: ") +
          std::string(FaultNames()) + "\n";
@@ -64,6 +64,8 @@ bool ParseServerOptions(const std::vector<std::string>& args, int defaultPort,
         error = "unknown fault: " + badName + " (one of " + std::string(FaultNames()) + ")";
         return false;
       }
+    } else if (name == "--media-rate") {
+      ok = ParseNumber(value, options.mediaRate) && options.mediaRate >= 0;
     } else if (name == "--slow-ms") {
       ok = ParseNumber(value, options.slowMs) && options.slowMs >= 0;
     } else if (name == "--clock-skew") {

@@ -20,6 +20,7 @@ struct ServerOptions {
   std::string publicBase;           // address put into documents; empty: the Host the client used
   FaultSet faults;
   int slowMs = 1500;
+  std::int64_t mediaRate = 0;      // bytes a second of each /media answer; 0: as fast as it goes
   std::int64_t clockSkew = 0;      // seconds added to the system clock (Date header and checks)
   std::int64_t clockWindow = 300;  // accepted distance of a request's timestamp
   std::string mainVersion;         // overrides the catalogue's Program.Main.version
