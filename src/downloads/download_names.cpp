@@ -83,7 +83,7 @@ std::string SafeFileName(std::string_view name, size_t reserve) {
     }
     out.resize(cut);
   }
-  if (out.empty()) out = "_";
+  if (out.empty()) out.assign(1, '_');
   return out;
 }
 

@@ -42,7 +42,9 @@ std::string EnvelopeBody(std::string_view checksum, std::int64_t timestamp,
 
 std::string GatewayPath(std::string_view path) {
   if ((path.empty() || path.front() != '/') && path.find("http") == std::string_view::npos) {
-    return "/" + std::string(path);
+    std::string rooted(1, '/');
+    rooted += path;
+    return rooted;
   }
   return std::string(path);
 }

@@ -95,7 +95,7 @@ TEST_F(ScriptedGatewayTest, AddressesAreTriedInOrder) {
   };
   for (const auto& c : cases) {
     std::vector<std::string> addresses;
-    answer = "[";
+    answer.assign(1, '[');
     for (const std::string& target : c.targets) {
       addresses.push_back(gateway.Url(target));
       answer += (answer.size() > 1 ? ",\"" : "\"") + addresses.back() + "\"";
@@ -114,9 +114,12 @@ TEST_F(ScriptedGatewayTest, AddressesAreTriedInOrder) {
 
 TEST_F(ScriptedGatewayTest, AnswersThatAreNoArrayGiveNothing) {
   ServerClient client(gateway.Base());
-  for (const std::string& text :
-       {std::string(R"({"0":")" + gateway.Url("/file") + "\"}"),
-        std::string("\"" + gateway.Url("/file") + "\""), std::string("not json"), std::string()}) {
+  const std::string url = gateway.Url("/file");
+  std::string object = R"({"0":")";
+  object.append(url).append("\"}");
+  std::string quoted(1, '"');
+  quoted.append(url).append(1, '"');
+  for (const std::string& text : {object, quoted, std::string("not json"), std::string()}) {
     answer = text;
     SCOPED_TRACE(text);
     EXPECT_TRUE(DownloadAddresses(client, "Updata").empty());

@@ -41,7 +41,7 @@ struct Selectors {
 std::string Sites(int count) {
   std::string json = "[";
   for (int i = 1; i <= count; ++i)
-    json += (i > 1 ? "," : "") + std::string(R"({"key":"站点)") + std::to_string(i) +
+    json += std::string(i > 1 ? "," : "") + R"({"key":"站点)" + std::to_string(i) +
             R"(","value":"s)" + std::to_string(i) + "\"}";
   return json + "]";
 }

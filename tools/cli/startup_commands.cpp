@@ -49,8 +49,10 @@ int RandomOrder(const std::vector<std::string>& args) {
     return UsageError("usage: random-order N (0 to 10000000)");
   }
   std::string line;
-  for (const std::int64_t v : DistinctRandomList(count, 1, count))
-    line += (line.empty() ? "" : " ") + std::to_string(v);
+  for (const std::int64_t v : DistinctRandomList(count, 1, count)) {
+    if (!line.empty()) line += ' ';
+    line += std::to_string(v);
+  }
   return PrintText(line);
 }
 

@@ -172,8 +172,8 @@ TEST(JsonNumberEngine, ArraysMatchTheEngine) {
     std::string array = "[";
     std::string bits;
     for (std::size_t i = from; i < to; ++i) {
-      array += (i == from ? "" : ",") + ShortestText(samples[i]);
-      bits += (i == from ? "" : " ") + High(samples[i]) + " " + Low(samples[i]);
+      array += std::string(i == from ? "" : ",") + ShortestText(samples[i]);
+      bits += std::string(i == from ? "" : " ") + High(samples[i]) + " " + Low(samples[i]);
     }
     array += "]";
     const std::string engineTexts = engine.Run("arrayTexts", bits);

@@ -122,7 +122,7 @@ TEST(JsonParse, NestingIsBounded) {
   for (int i = 0; i < 100000; ++i) objects += "{\"a\":";
   EXPECT_FALSE(JsonObject().Parse(objects));
   JsonObject deep;
-  ASSERT_TRUE(deep.Parse("[" + nested(511) + "]"));
+  ASSERT_TRUE(deep.Parse(std::string("[") + nested(511) + "]"));
   EXPECT_EQ(deep.GetItemObject(0, "").ToText(), nested(511));
 }
 

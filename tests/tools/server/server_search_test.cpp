@@ -52,7 +52,7 @@ bool Mentions(const JsonObject& song, std::string_view key) {
 }
 
 int Number(const JsonObject& answer, const char* member) {
-  return std::stoi("0" + answer.GetText(member));
+  return std::stoi(std::string("0") + answer.GetText(member));
 }
 
 using SongSearchTest = DemoServerTest;
@@ -207,7 +207,7 @@ TEST_F(DjSearchTest, AddressAnswerNamesEveryMixAskedFor) {
   ASSERT_EQ(count, 20);
   std::string ids = "ids=";
   for (int i = 0; i < count; ++i)
-    ids += (i ? "," : "") + page.GetItemObject(i, "List").GetText("SongID");
+    ids += std::string(i ? "," : "") + page.GetItemObject(i, "List").GetText("SongID");
   JsonObject urls;
   ASSERT_TRUE(urls.Parse(Ask("Lark-Bay/Tool/Api/Music/dj/djyl/get_url.php", ids + ",99999")));
   std::vector<std::string> names;
