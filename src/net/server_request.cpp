@@ -1,5 +1,6 @@
 #include "net/server_request.h"
 
+#include <chrono>
 #include <utility>
 
 #include "net/cancel_token.h"
@@ -67,6 +68,16 @@ std::string SealEnvelope(std::string_view document, std::int64_t timestamp) {
   return EnvelopeBody(Checksum(base64), timestamp, base64);
 }
 
+namespace {
+
+std::int64_t SteadyMilliseconds() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace
+
 std::string DecodeAnswer(std::string_view answer) {
   return Utf8ToText(Base64Decode(SwapLetterCase(answer)));
 }
@@ -102,7 +113,15 @@ void ServerClient::MeasureClock(std::string_view checksum, CancelToken* cancel) 
   args.body = body;
   args.responseHeaders = &headers;
   args.cancel = cancel;
+  args.timeout = kClockProbeTimeout;
   HttpRequestEngine(args);
+  if (headers.empty()) {
+    // Nobody answered: the requests go out with the local clock for a while
+    // rather than each waiting for a probe of its own.
+    probeAgainAt_.store(SteadyMilliseconds() + kClockProbeRetry.count(), std::memory_order_relaxed);
+    DevLog(LogArea::kNet, "clock probe unanswered; the local clock serves for now");
+    return;
+  }
   const Utc8Time server = HttpDateToUtc8(HeaderValue(headers, "Date"));
   if (!server.valid) return;  // no readable Date: stay unmeasured
   SetClockOffset(SecondsOf(server) - SecondsOf(LocalClockNow()));
@@ -112,7 +131,8 @@ std::string ServerClient::ServerRequest(std::string_view path, std::string_view 
                                         int decode, CancelToken* cancel) {
   const std::string base64 = Base64Document(RequestDocument(path, data, check));
   const std::string checksum = Checksum(base64);
-  if (!ClockMeasured()) MeasureClock(checksum, cancel);
+  if (!ClockMeasured() && SteadyMilliseconds() >= probeAgainAt_.load(std::memory_order_relaxed))
+    MeasureClock(checksum, cancel);
   if (cancel != nullptr && cancel->Cancelled()) return {};
 
   const std::int64_t timestamp = SecondsOf(LocalClockNow()) + ClockOffset();

@@ -5,6 +5,7 @@
 // timestamp on the server's clock, and posted to the gateway script.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -32,6 +33,10 @@ std::string SealEnvelope(std::string_view document, std::int64_t timestamp);
 // A gateway answer decoded: letter-case swap, Base64, UTF-8.
 std::string DecodeAnswer(std::string_view answer);
 
+// The clock probe's own limit, and the pause after a probe nobody answered.
+inline constexpr std::chrono::milliseconds kClockProbeTimeout{3000};
+inline constexpr std::chrono::milliseconds kClockProbeRetry{60000};
+
 class ServerClient {
  public:
   explicit ServerClient(std::string baseUrl);
@@ -41,7 +46,10 @@ class ServerClient {
   // The answer text (decoded when `decode` is 1, otherwise as the gateway sent
   // it); empty when the exchange failed. The first request measures the
   // server's clock with a HEAD request; a HEAD that brings no readable Date
-  // leaves the clock unmeasured, so the next request measures again.
+  // leaves the clock unmeasured, so the next request measures again. A HEAD
+  // that brings no answer at all within kClockProbeTimeout costs that wait
+  // once: requests go out with the local clock and the next probe waits
+  // kClockProbeRetry.
   std::string ServerRequest(std::string_view path, std::string_view data, int check, int decode,
                             CancelToken* cancel = nullptr);
 
@@ -65,6 +73,9 @@ class ServerClient {
 
   std::string baseUrl_;
   std::atomic<std::int64_t> offset_{kUnmeasured};
+  // Steady-clock milliseconds before which no probe is made again (after one
+  // that got no answer).
+  std::atomic<std::int64_t> probeAgainAt_{0};
 };
 
 }  // namespace larkbay

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProcess>
 #include <QScrollBar>
 #include <QTest>
@@ -395,6 +396,11 @@ class StartupTest : public QObject {
     ProgramState state;
     StartupContext context{controls, state};
     auto* window = new StartupWindow;
+    // The window is this row's to delete when the check let it stay.
+    struct DeleteAtEnd {
+      QPointer<QWidget> window;
+      ~DeleteAtEnd() { delete window.data(); }
+    } deleteAtEnd{window};
     controls.RegisterWindow(window);
     window->show();
     bool endRequested = false;

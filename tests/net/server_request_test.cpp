@@ -138,6 +138,28 @@ TEST_F(GatewayTest, HeadWithoutDateLeavesTheClockUnmeasured) {
   EXPECT_EQ(requests[2].method, "HEAD");  // measured again
 }
 
+// A server that answers POSTs but never its HEADs costs one short wait, not
+// one long wait for every request.
+TEST(Gateway, AnUnansweredClockProbeCostsOneShortWait) {
+  LoopbackServer server;
+  server.Route("/server_to_get.php", [](const RecordedRequest& request) {
+    if (request.method == "HEAD") return Answer::Silence();
+    return Answer::Http("200 OK", {}, SwapLetterCase(Base64Encode("{}")));
+  });
+  ServerClient client(server.Base());
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(client.ServerRequest("a.php", "", 1, 1), "{}");
+  const auto first = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(first, kClockProbeTimeout - std::chrono::milliseconds(200));
+  EXPECT_LT(first, kClockProbeTimeout + std::chrono::seconds(3));
+  EXPECT_EQ(client.ServerRequest("a.php", "", 1, 1), "{}");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, first + std::chrono::seconds(2));
+  EXPECT_FALSE(client.ClockMeasured());
+  std::vector<std::string> methods;
+  for (const auto& request : server.Requests()) methods.push_back(request.method);
+  EXPECT_EQ(methods, (std::vector<std::string>{"HEAD", "POST", "POST"}));
+}
+
 TEST_F(GatewayTest, RawAnswerIsReturnedExactly) {
   answer = "not+BASE64/at all==\r\n";
   ServerClient client(server.Base());

@@ -87,14 +87,34 @@ bool FetchConfig(ServerClient& client, JsonObject& config) {
   return config.Parse(DecodeDocumentReply(reply).document);
 }
 
+// The configuration, asked for at most once per command, and only when an
+// option left out needs it.
+class LazyConfig {
+ public:
+  explicit LazyConfig(ServerClient& client) : client_(client) {}
+  const JsonObject* Get() {
+    if (!asked_) {
+      asked_ = true;
+      fetched_ = FetchConfig(client_, config_);
+    }
+    return fetched_ ? &config_ : nullptr;
+  }
+
+ private:
+  ServerClient& client_;
+  JsonObject config_;
+  bool asked_ = false;
+  bool fetched_ = false;
+};
+
 // --site / --type when given, otherwise the first entry of that selector.
-bool Choose(ServerClient& client, const Arguments& a, std::string_view option,
+bool Choose(LazyConfig& config, const Arguments& a, std::string_view option,
             std::string_view selector, std::string& value) {
   value = Option(a, option);
   if (!value.empty()) return true;
-  JsonObject config;
-  if (!FetchConfig(client, config)) return false;
-  value = config.GetItemObject(0, selector).GetText("value");
+  const JsonObject* document = config.Get();
+  if (!document) return false;
+  value = document->GetItemObject(0, selector).GetText("value");
   return !value.empty();
 }
 
@@ -110,7 +130,8 @@ int SearchSong(ServerClient& client, const Arguments& a) {
   int page = 1;
   if (!ParsePage(a, page)) return UsageError("--page takes a number from 1");
   std::string site;
-  if (!Choose(client, a, "--site", kSongSitesPath, site))
+  LazyConfig config(client);
+  if (!Choose(config, a, "--site", kSongSitesPath, site))
     return NoAnswer(client, "the configuration");
   const std::string query =
       SongQueryText(site, kSongSearchType, a.positional[0], page, kDefaultSongBitrate, "");
@@ -142,8 +163,9 @@ int SearchDj(ServerClient& client, const Arguments& a) {
   if (sort != "asc" && sort != "desc") return UsageError("--sort takes asc or desc");
   std::string site;
   std::string type;
-  if (!Choose(client, a, "--site", kDjSitesPath, site) ||
-      !Choose(client, a, "--type", kDjTypesPath, type)) {
+  LazyConfig config(client);
+  if (!Choose(config, a, "--site", kDjSitesPath, site) ||
+      !Choose(config, a, "--type", kDjTypesPath, type)) {
     return NoAnswer(client, "the configuration");
   }
   JsonObject answer;
@@ -210,7 +232,8 @@ int ResolveSong(ServerClient& client, const Arguments& a, bool video) {
                             : "resolve song SONGID ST|HD|HQ|SQ [--site S] [--mid MID]");
   }
   std::string site;
-  if (!Choose(client, a, "--site", kSongSitesPath, site))
+  LazyConfig config(client);
+  if (!Choose(config, a, "--site", kSongSitesPath, site))
     return NoAnswer(client, "the configuration");
   const std::string& key = a.positional[0];
   const std::string quality = video ? "MV" : a.positional[1];
@@ -227,7 +250,8 @@ int ResolveSong(ServerClient& client, const Arguments& a, bool video) {
 int ResolveDj(ServerClient& client, const Arguments& a) {
   if (a.positional.size() != 1) return UsageError("resolve dj ID[,ID...] [--site S]");
   std::string site;
-  if (!Choose(client, a, "--site", kDjSitesPath, site))
+  LazyConfig config(client);
+  if (!Choose(config, a, "--site", kDjSitesPath, site))
     return NoAnswer(client, "the configuration");
   std::vector<std::string> ids;
   std::string_view rest = a.positional[0];

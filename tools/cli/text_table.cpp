@@ -45,8 +45,35 @@ int DisplayWidth(std::string_view text) {
   return width;
 }
 
-std::string FormatTable(const std::vector<std::string>& header,
-                        const std::vector<std::vector<std::string>>& rows) {
+std::string VisibleText(std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(text.size());
+  for (const char ch : text) {
+    const auto byte = static_cast<unsigned char>(ch);
+    if (byte < 0x20 || byte == 0x7F) {
+      out += "\\x";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0x0F];
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}
+
+std::string FormatTable(const std::vector<std::string>& rawHeader,
+                        const std::vector<std::vector<std::string>>& rawRows) {
+  auto visible = [](const std::vector<std::string>& cells) {
+    std::vector<std::string> out;
+    out.reserve(cells.size());
+    for (const std::string& cell : cells) out.push_back(VisibleText(cell));
+    return out;
+  };
+  const std::vector<std::string> header = visible(rawHeader);
+  std::vector<std::vector<std::string>> rows;
+  rows.reserve(rawRows.size());
+  for (const auto& row : rawRows) rows.push_back(visible(row));
   std::vector<int> widths(header.size(), 0);
   auto measure = [&widths](const std::vector<std::string>& cells) {
     for (size_t c = 0; c < cells.size(); ++c) {

@@ -57,6 +57,22 @@ TEST_F(CliSearchTest, DjSearchAndResolveReachTheCatalogue) {
   EXPECT_TRUE(rows[2].ends_with("  " + Base() + "/download/Update.exe")) << rows[2];
 }
 
+// The configuration is asked for once, however many options it stands in for.
+TEST_F(CliSearchTest, TheConfigurationIsFetchedOnce) {
+  auto configRequests = [] {
+    const std::string log = server_->Output();
+    size_t count = 0;
+    for (size_t at = log.find("program_Config.php");
+         at != std::string::npos; at = log.find("program_Config.php", at + 1))
+      ++count;
+    return count;
+  };
+  const size_t before = configRequests();
+  const CliRun run = Cli(Base(), "search dj 42 --sort asc");  // site and type from it
+  ASSERT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(configRequests(), before + 1);
+}
+
 TEST_F(CliSearchTest, NothingFoundIsSaidInWords) {
   for (const char* arguments : {"search song zzzqqq --site xy", "search dj zzzqqq --site djyl"}) {
     SCOPED_TRACE(arguments);
@@ -77,6 +93,16 @@ TEST_F(CliSearchTest, BadUsageAndMissingAddressesFail) {
   }
   // No server at all: a failure, not an empty table.
   EXPECT_EQ(Cli("http://127.0.0.1:9", "search song 雨 --site xy").status, 1);
+}
+
+// Text from a server never reaches the terminal as control characters.
+TEST(TextTable, ControlCharactersShowAsEscapes) {
+  const std::string table =
+      cli::FormatTable({"名"}, {{std::string("a\x1b[31mb\a\r\x08\x7f\x00z", 13), "晴天"}});
+  EXPECT_NE(table.find("a\\x1b[31mb\\x07\\x0d\\x08\\x7f\\x00z"), std::string::npos) << table;
+  for (char control : {'\x1b', '\a', '\r', '\x08', '\x7f', '\0'})
+    EXPECT_EQ(table.find(control), std::string::npos) << static_cast<int>(control);
+  EXPECT_EQ(cli::VisibleText("雨\t"), "雨\\x09");
 }
 
 TEST(TextTable, WideCharactersCountTwoColumns) {
