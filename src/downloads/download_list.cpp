@@ -75,21 +75,22 @@ void OnDownloadListRightClick(DownloadContext& context) {
   context.controls.TrackMenu(kMainWindow, DownloadTaskMenu(task->State));
 }
 
-void PauseTask(DownloadContext& context) {
+namespace {
+
+// Pause and resume: a request for the selected task, unless it has finished.
+void RequestOfUnfinished(DownloadContext& context, int request) {
   int id = 0;
   DownloadTask* task = SelectedTask(context, &id);
   if (!task || task->State == kTaskCompleted) return;
-  task->State = kTaskPaused;
+  task->State = request;
   TellBrowser(context, id);
 }
 
-void ResumeTask(DownloadContext& context) {
-  int id = 0;
-  DownloadTask* task = SelectedTask(context, &id);
-  if (!task || task->State == kTaskCompleted) return;
-  task->State = kTaskResumeRequested;
-  TellBrowser(context, id);
-}
+}  // namespace
+
+void PauseTask(DownloadContext& context) { RequestOfUnfinished(context, kTaskPaused); }
+
+void ResumeTask(DownloadContext& context) { RequestOfUnfinished(context, kTaskResumeRequested); }
 
 void DeleteTask(DownloadContext& context) {
   int id = 0;
@@ -104,7 +105,7 @@ void DeleteTaskAndFile(DownloadContext& context) {
   int id = 0;
   DownloadTask* task = SelectedTask(context, &id);
   if (!task) return;
-  const bool finished = task->State == kTaskCompleted && task->FileName.find('/') != std::string::npos;
+  const bool finished = task->State == kTaskCompleted && HasFinalName(*task);
   task->State = kTaskDeletedWithFile;
   // A finished task's file has its final name; any other task's data is in
   // its own temporary file (the browser removes the partial one it writes
@@ -118,7 +119,7 @@ void OpenTaskFolder(DownloadContext& context) {
   const DownloadTask* task = SelectedTask(context);
   // Only a finished file's name is a path; a bare name would be looked for
   // in the working folder.
-  if (task && task->FileName.find('/') != std::string::npos)
+  if (task && HasFinalName(*task))
     OpenFolderAndSelect(context, task->FileName, false);
 }
 

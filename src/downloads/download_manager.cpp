@@ -7,13 +7,13 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
 
 #include "downloads/download_failure.h"
 #include "downloads/download_list.h"
 #include "downloads/download_names.h"
 #include "downloads/download_starter.h"
 #include "net/inet_request.h"
+#include "net/url_parts.h"
 #include "platform/config_ini.h"
 #include "platform/control_interface.h"
 #include "platform/control_names.h"
@@ -36,11 +36,6 @@ constexpr std::chrono::milliseconds kProbeTimeout{10000};
 void SetFailure(DownloadTask& task, std::string cause) {
   if (task.Failure != cause) DevLog(LogArea::kDownloads, task.FileName + ": " + cause);
   task.Failure = std::move(cause);
-}
-
-bool FileExists(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
 }
 
 std::string FolderOf(const std::string& path) {
@@ -70,7 +65,7 @@ bool GiveFinalName(DownloadTask& task) {
   const std::string folder = FolderOf(task.TempPath);
   int error = 0;
   for (int attempt = 0; attempt < 1000; ++attempt) {
-    const std::string target = FinalPath(folder, task.FileName, FileExists);
+    const std::string target = FinalPath(folder, task.FileName, PathExists);
     if (MoveWithoutReplacing(task.TempPath, target, error)) {
       task.FileName = target;
       return true;
@@ -90,7 +85,7 @@ std::string UniqueTempPath(const ProgramState& state, const std::string& folder,
   const std::string base = TempFileName(lengthText, name);
   const std::string stem = base.substr(0, base.size() - 3);  // without ".MT"
   auto taken = [&](const std::string& path) {
-    if (FileExists(path) || FileExists(path + ".download")) return true;
+    if (PathExists(path) || PathExists(path + ".download")) return true;
     for (const DownloadTask& task : state.DownloadTasks)
       if (task.TempPath == path) return true;
     return false;
@@ -105,15 +100,6 @@ std::int64_t FreeBytes(const std::string& folder) {
   struct statvfs info {};
   if (::statvfs(folder.c_str(), &info) != 0) return -1;
   return static_cast<std::int64_t>(info.f_bavail) * static_cast<std::int64_t>(info.f_frsize);
-}
-
-bool IsDownloadAddress(std::string_view url) {
-  for (std::string_view scheme : {"http://", "https://"}) {
-    if (url.size() > scheme.size() && url.substr(0, scheme.size()) == scheme &&
-        url[scheme.size()] != '/')
-      return true;
-  }
-  return false;
 }
 
 void DeriveState(DownloadTask& task, const DownloadItem& item) {
@@ -178,7 +164,7 @@ int BeginDownload(DownloadContext& context, std::string_view url, std::string_vi
   if (!context.pageHost) return 0;
   // No address (a row whose quality has none) starts nothing in the browser;
   // a task for it would put every later download on the wrong row.
-  if (!IsDownloadAddress(url)) {
+  if (!IsHttpAddress(url)) {
     DevLog(LogArea::kDownloads, "no download address for " + std::string(fileName));
     return 0;
   }
@@ -212,6 +198,10 @@ int BeginDownload(DownloadContext& context, std::string_view url, std::string_vi
   DevLog(LogArea::kDownloads, "task " + std::to_string(state.DownloadTasks.size()) + ": " +
                                   std::string(url) + " as " + name);
   return static_cast<int>(state.DownloadTasks.size());
+}
+
+bool HasFinalName(const DownloadTask& task) {
+  return task.FileName.find('/') != std::string::npos;
 }
 
 DownloadTask* TaskOfDownload(DownloadContext& context, int id) {
@@ -305,7 +295,7 @@ void UpdateDownloadRow(DownloadContext& context, DownloadItem& item) {
     case kTaskCompleted: {
       // Only on the event that has just completed it: the name is still a
       // bare file name then.
-      if (task->FileName.find('/') != std::string::npos) {
+      if (HasFinalName(*task)) {
         SetRowState(controls, row, "100%", kStateCompletedText);
         break;
       }

@@ -55,6 +55,10 @@ void StartDownload(DownloadContext& context, std::string_view url, std::string_v
 int BeginDownload(DownloadContext& context, std::string_view url, std::string_view fileName,
                   const DownloadProbe& probe);
 
+// True once the finished file has its final name: FileName is then its path,
+// before only a file name.
+bool HasFinalName(const DownloadTask& task);
+
 // The task of download `id`; null for an id no download was started with.
 DownloadTask* TaskOfDownload(DownloadContext& context, int id);
 

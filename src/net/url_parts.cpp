@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "net/curl_exchange.h"
 #include "services/text/text_helpers.h"
 
 namespace larkbay {
@@ -56,5 +57,7 @@ std::string UrlPath(std::string_view address) {
   if (slash == std::string_view::npos) return "/";
   return std::string(address.substr(slash));
 }
+
+bool IsHttpAddress(std::string_view address) { return net_detail::IsHttpUrl(address); }
 
 }  // namespace larkbay

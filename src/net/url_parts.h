@@ -16,4 +16,8 @@ int UrlPort(std::string_view address);
 // The path and query as written, beginning with "/" ("/" when there is none).
 std::string UrlPath(std::string_view address);
 
+// True when `address` is an http or https URL with a host, as the request
+// engines read it.
+bool IsHttpAddress(std::string_view address);
+
 }  // namespace larkbay

@@ -9,6 +9,10 @@ namespace larkbay {
 // True when `path` names an existing folder (a symbolic link to one counts).
 bool IsDirectory(const std::string& path);
 
+// True when anything is at `path`, a dangling symbolic link included: a name
+// that is taken.
+bool PathExists(const std::string& path);
+
 // Creates every missing folder of `path` (a trailing "/" is fine). True when the
 // folder exists afterwards.
 bool EnsureDirectory(const std::string& path);

@@ -4,20 +4,15 @@
 //   lark-bay-cli download size-text BYTES          the size cell's text
 //   lark-bay-cli download file-name NAME           the safe file name
 //   lark-bay-cli download final-name DIR NAME      the path a finished NAME gets in DIR now
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "cli_command.h"
 #include "downloads/download_names.h"
+#include "platform/file_system.h"
 
 namespace larkbay::cli {
 namespace {
-
-bool Exists(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
-}
 
 int Download(const std::vector<std::string>& args) {
   const std::string what = args.empty() ? std::string() : args[0];
@@ -33,7 +28,7 @@ int Download(const std::vector<std::string>& args) {
   if (what == "final-name" && args.size() == 3) {
     std::string folder = args[1];
     if (folder.empty() || folder.back() != '/') folder += '/';
-    return PrintText(FinalPath(folder, args[2], Exists));
+    return PrintText(FinalPath(folder, args[2], PathExists));
   }
   return UsageError(
       "download temp-name LENGTH NAME | url-ext URL | size-text BYTES | file-name NAME | "
