@@ -51,6 +51,8 @@ constexpr SizedColumn kSizedColumns[] = {
 struct DjJob {
   std::string query;
   std::string lastQuery;
+  int page = 0;       // of the page on show
+  int pageCount = 0;
   std::string site;
   std::string siteName;
   std::string typeName;
@@ -119,6 +121,7 @@ void FillPage(SearchContext& context, const DjJob& job, const JsonObject& list, 
   controls.RunOnInterfaceThread([&] {
     DjSearchState& search = context.state.djSearch;
     context.state.DjRecords = std::move(records);
+    search.LastQuery = job.query;
     search.Page = counters.Page;
     search.ListCount = counters.ListCount;
     search.PageaCount = counters.PageaCount;
@@ -135,6 +138,10 @@ void RunDjSearch(SearchContext& context, const DjJob& job, WorkerRun& run) {
   controls.SetPosition(kDjProgress, 20);
   if (!run.Sleep(std::chrono::milliseconds(200))) return;
   if (job.query.empty() || job.query == job.lastQuery) {
+    // The page is on show; a search stopped in its last steps may have left
+    // its paging buttons off, so they are set again.
+    if (!job.query.empty())
+      SetPagingButtons(controls, kDjNextButton, kDjPreviousButton, job.page, job.pageCount);
     controls.SetPosition(kDjProgress, 0);
     return;
   }
@@ -179,9 +186,6 @@ void RunDjSearch(SearchContext& context, const DjJob& job, WorkerRun& run) {
   }
   SetPagingButtons(controls, kDjNextButton, kDjPreviousButton, counters.Page, counters.PageaCount);
   controls.SetPosition(kDjProgress, 0);
-  // Only a page shown to its end counts as shown (see the song search).
-  if (counters.ListCount > 0)
-    controls.RunOnInterfaceThread([&] { context.state.djSearch.LastQuery = job.query; });
 }
 
 void StartSearch(SearchContext& context, std::string query) {
@@ -244,8 +248,8 @@ std::string BuildDjQuery(ControlInterface& controls, DjSearchState& search, std:
 
 void RestartDjWorker(SearchContext& context) {
   const DjSearchState& search = context.state.djSearch;
-  DjJob job{search.PendingQuery, search.LastQuery, search.Site,
-            search.SiteName,     search.TypeName,  search.Keyword};
+  DjJob job{search.PendingQuery, search.LastQuery, search.Page,    search.PageaCount,
+            search.Site,         search.SiteName,  search.TypeName, search.Keyword};
   SearchContext* c = &context;
   context.djWorker.Restart(
       [c, job = std::move(job)](WorkerRun& run) { RunDjSearch(*c, job, run); });

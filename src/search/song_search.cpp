@@ -45,6 +45,8 @@ constexpr SizedColumn kSizedColumns[] = {
 struct SongJob {
   std::string query;
   std::string lastQuery;
+  int page = 0;       // of the page on show
+  int pageCount = 0;
   std::string site;
   std::string siteName;
   std::string keyword;
@@ -98,6 +100,7 @@ void FillPage(SearchContext& context, const SongJob& job, const JsonObject& answ
   controls.RunOnInterfaceThread([&] {
     SongSearchState& search = context.state.songSearch;
     context.state.SongRecords = std::move(records);
+    search.LastQuery = job.query;
     search.Page = counters.Page;
     search.ListCount = counters.ListCount;
     search.PageaCount = counters.PageaCount;
@@ -117,6 +120,10 @@ void RunSongSearch(SearchContext& context, const SongJob& job, WorkerRun& run) {
   controls.SetPosition(kSongProgress, 20);
   if (!run.Sleep(std::chrono::milliseconds(200))) return;
   if (job.query.empty() || job.query == job.lastQuery) {
+    // The page is on show; a search stopped in its last steps may have left
+    // its paging buttons off, so they are set again.
+    if (!job.query.empty())
+      SetPagingButtons(controls, kSongNextButton, kSongPreviousButton, job.page, job.pageCount);
     controls.SetPosition(kSongProgress, 0);
     return;
   }
@@ -151,14 +158,11 @@ void ShowAnswer(SearchContext& context, const SongJob& job, std::string_view tex
   SetPagingButtons(controls, kSongNextButton, kSongPreviousButton, counters.Page,
                    counters.PageaCount);
   controls.SetPosition(kSongProgress, 0);
-  // Only a page shown to its end counts as shown: a search stopped on its
-  // way (its last calls dropped) leaves the same query free to run again.
-  if (counters.ListCount > 0)
-    controls.RunOnInterfaceThread([&] { context.state.songSearch.LastQuery = job.query; });
 }
 
 SongJob JobFromState(const SongSearchState& search) {
-  return SongJob{search.PendingQuery, search.LastQuery, search.Site, search.SiteName,
+  return SongJob{search.PendingQuery, search.LastQuery, search.Page, search.PageaCount,
+                 search.Site, search.SiteName,
                  search.Keyword};
 }
 
