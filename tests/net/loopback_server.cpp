@@ -318,6 +318,12 @@ void LoopbackServer::Serve(int fd) {
       }
       if (!sending) break;
     }
+    if (sending && answer.reset) {
+      const linger abort{1, 0};
+      ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+      ::close(fd);
+      return;
+    }
     if (sending && !answer.holdOpen) ::shutdown(fd, SHUT_WR);
     // Wait for the client to leave (or the server to stop) so that nothing
     // still unread on either side turns into a reset.

@@ -41,6 +41,9 @@ struct Answer {
   // After the last step keep the connection open until the client leaves or
   // the server stops (a server that never finishes answering).
   bool holdOpen = false;
+  // After the last step end the connection with a reset (RST) instead of a
+  // close (a server or proxy that dies mid-answer).
+  bool reset = false;
 
   static Answer Raw(std::string bytes);
   // "HTTP/1.1 " + status, the lines, Content-Length, "Connection: close" (the
