@@ -38,6 +38,9 @@ bool Copy(const JsonValue& value, JsonValue& out, int depth) {
         return false;
       }
       out = JsonValue::Array();
+      if (value.Items().empty()) {
+        return true;
+      }
       std::vector<JsonValue>& items = out.Items();
       items.resize(value.Items().size());
       for (std::size_t i = 0; i < items.size(); ++i) {
@@ -52,6 +55,9 @@ bool Copy(const JsonValue& value, JsonValue& out, int depth) {
         return false;
       }
       out = JsonValue::Object();
+      if (value.Members().List().empty()) {
+        return true;
+      }
       JsonMembers& members = out.Members();
       members.List().reserve(value.Members().List().size());
       for (const JsonMember& m : value.Members().List()) {

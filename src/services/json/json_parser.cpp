@@ -191,9 +191,33 @@ bool ReadString(const char*& p, const char* end, std::string& out) {
   return false;
 }
 
+// What the allocator adds to every block, roughly.
+constexpr std::size_t kBlockOverhead = 16;
+// std::string keeps this many characters without a heap block.
+constexpr std::size_t kInlineText = 15;
+// A name index entry: the hash node with its copy of the name.
+constexpr std::size_t kIndexEntry = 64;
+
+std::size_t TextCost(const std::string& text) {
+  return text.size() > kInlineText ? text.size() + 1 + kBlockOverhead : 0;
+}
+
+// Lists grow by doubling; a finished one gives back its slack when that is
+// more than an eighth and worth a copy (small objects keep theirs).
+template <typename T>
+std::size_t Trim(std::vector<T>& list) {
+  const std::size_t slack = list.capacity() - list.size();
+  if (slack <= list.size() / 8 || slack * sizeof(T) < 1024) {
+    return 0;
+  }
+  list.shrink_to_fit();
+  return slack * sizeof(T);
+}
+
 class Parser {
  public:
-  Parser(const char* begin, const char* end) : p_(begin), end_(end) {}
+  Parser(const char* begin, const char* end, std::size_t budget)
+      : p_(begin), end_(end), budget_(budget) {}
 
   void SkipSpace() {
     while (p_ < end_) {
@@ -226,7 +250,8 @@ class Parser {
         return ArrayValue(out);
       case '"': {
         std::string text;
-        if (!ReadString(p_, end_, text)) {
+        if (!ReadString(p_, end_, text) ||
+            !Charge(sizeof(std::string) + kBlockOverhead + TextCost(text))) {
           return false;
         }
         out = JsonValue::String(std::move(text));
@@ -244,6 +269,11 @@ class Parser {
   }
 
  private:
+  bool Charge(std::size_t bytes) {
+    spent_ += bytes;
+    return spent_ <= budget_;
+  }
+
   bool Word(std::string_view word, JsonValue value, JsonValue& out) {
     if (std::string_view(p_, static_cast<std::size_t>(end_ - p_)).substr(0, word.size()) != word) {
       return false;
@@ -259,18 +289,22 @@ class Parser {
     }
     ++p_;
     out = JsonValue::Object();
-    JsonMembers& members = out.Members();
     SkipSpace();
     if (Peek('}')) {
       ++p_;
       --depth_;
       return true;
     }
+    if (!Charge(sizeof(JsonMembers) + kBlockOverhead)) {
+      return false;
+    }
+    JsonMembers& members = out.Members();
     std::string name;
     for (;;) {
       if (!Peek('"') || !ReadString(p_, end_, name)) {
         return false;
       }
+      const std::size_t capacity = members.List().capacity();
       SkipSpace();
       if (!Peek(':')) {
         return false;
@@ -283,8 +317,15 @@ class Parser {
           return false;
         }
         *existing = std::move(value);
-      } else if (!Value(members.Append(std::move(name)))) {
-        return false;
+      } else {
+        const std::size_t nameCost = TextCost(name);
+        JsonValue& value = members.Append(std::move(name));
+        const std::size_t grown = members.List().capacity() - capacity;
+        if (!Charge(grown * sizeof(JsonMember) + (grown ? kBlockOverhead : 0) + nameCost +
+                    (members.HasIndex() ? kIndexEntry + nameCost : 0)) ||
+            !Value(value)) {
+          return false;
+        }
       }
       SkipSpace();
       if (Peek(',')) {
@@ -297,6 +338,7 @@ class Parser {
       }
       ++p_;
       --depth_;
+      spent_ -= Trim(members.List());
       return true;
     }
   }
@@ -307,16 +349,21 @@ class Parser {
     }
     ++p_;
     out = JsonValue::Array();
-    std::vector<JsonValue>& items = out.Items();
     SkipSpace();
     if (Peek(']')) {
       ++p_;
       --depth_;
       return true;
     }
+    if (!Charge(sizeof(std::vector<JsonValue>) + kBlockOverhead)) {
+      return false;
+    }
+    std::vector<JsonValue>& items = out.Items();
     for (;;) {
+      const std::size_t capacity = items.capacity();
       items.emplace_back();
-      if (!Value(items.back())) {
+      const std::size_t grown = items.capacity() - capacity;
+      if ((grown && !Charge(grown * sizeof(JsonValue) + kBlockOverhead)) || !Value(items.back())) {
         return false;
       }
       SkipSpace();
@@ -330,6 +377,7 @@ class Parser {
       }
       ++p_;
       --depth_;
+      spent_ -= Trim(items);
       return true;
     }
   }
@@ -429,14 +477,16 @@ class Parser {
 
   const char* p_;
   const char* end_;
+  std::size_t budget_;
+  std::size_t spent_ = 0;
   int depth_ = 0;
 };
 
 // The engine evaluated the value of a string text once more as a program.
 // Of programs this reads the blank one, an empty block and a single
 // expression statement of the kind above; everything else counts as an error.
-bool EvaluateProgram(std::string_view program, JsonValue& out) {
-  Parser parser(program.data(), program.data() + program.size());
+bool EvaluateProgram(std::string_view program, JsonValue& out, std::size_t budget) {
+  Parser parser(program.data(), program.data() + program.size(), budget);
   parser.SkipSpace();
   if (parser.AtEnd()) {
     out = JsonValue();
@@ -474,11 +524,11 @@ bool EvaluateProgram(std::string_view program, JsonValue& out) {
 
 }  // namespace
 
-bool ParseDocument(std::string_view text, JsonValue& out) {
+bool ParseDocument(std::string_view text, JsonValue& out, std::size_t budget) {
   if (const auto nul = text.find('\0'); nul != std::string_view::npos) {
     text = text.substr(0, nul);
   }
-  Parser parser(text.data(), text.data() + text.size());
+  Parser parser(text.data(), text.data() + text.size(), budget);
   parser.SkipSpace();
   if (parser.AtEnd()) {
     out = JsonValue();
@@ -493,7 +543,7 @@ bool ParseDocument(std::string_view text, JsonValue& out) {
     return false;
   }
   if (value.Kind() == JsonKind::String) {
-    return EvaluateProgram(value.StringValue(), out);
+    return EvaluateProgram(value.StringValue(), out, budget);
   }
   out = std::move(value);
   return true;

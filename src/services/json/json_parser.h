@@ -16,9 +16,16 @@ class JsonValue;
 // Arrays and objects nested deeper than this make the text fail.
 inline constexpr int kMaxJsonDepth = 512;
 
-// False on a syntax error. An empty (or blank) text is a valid script and
-// gives undefined. The text ends at its first NUL byte.
-bool ParseDocument(std::string_view text, JsonValue& out);
+// The memory a parsed tree may take. Real documents take a few megabytes; a
+// text whose tree would grow past this fails like a syntax error, so a hostile
+// answer cannot exhaust memory.
+inline constexpr std::size_t kMaxJsonTreeBytes = std::size_t{256} << 20;
+
+// False on a syntax error or when the tree would pass `budget` bytes. An empty
+// (or blank) text is a valid script and gives undefined. The text ends at its
+// first NUL byte.
+bool ParseDocument(std::string_view text, JsonValue& out,
+                   std::size_t budget = kMaxJsonTreeBytes);
 
 // A quoted string literal at `pos` of `text` (either quote character), with
 // the script's escapes; on success `pos` is past the closing quote.

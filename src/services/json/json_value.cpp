@@ -1,96 +1,176 @@
 #include "services/json/json_value.h"
 
-#include <utility>
+#include <bit>
+#include <cmath>
+#include <cstdlib>
 
 namespace larkbay {
 
-JsonValue::~JsonValue() = default;
-JsonValue::JsonValue(JsonValue&&) noexcept = default;
-JsonValue& JsonValue::operator=(JsonValue&&) noexcept = default;
+namespace {
+const std::string kNoText;
+const std::vector<JsonValue> kNoItems;
+const JsonMembers kNoMembers;
+// Every NaN is stored as this one, so no number looks like a tagged value.
+constexpr std::uint64_t kCanonicalNaN = 0x7FF8'0000'0000'0000;
+}  // namespace
+
+JsonValue& JsonValue::operator=(JsonValue&& other) noexcept {
+  if (this != &other) {
+    Release();
+    bits_ = std::exchange(other.bits_, kUndefinedBits);
+  }
+  return *this;
+}
+
+void* JsonValue::Pointer() const {
+  return reinterpret_cast<void*>(static_cast<std::uintptr_t>(bits_ & kPointerMask));
+}
+
+JsonValue JsonValue::Tagged(std::uint64_t tag, const void* pointer) {
+  const auto address = reinterpret_cast<std::uintptr_t>(pointer);
+  // User-space addresses on the 64-bit targets we build for fit in 48 bits.
+  if ((address & ~kPointerMask) != 0) {
+    std::abort();
+  }
+  JsonValue v;
+  v.bits_ = (tag << kTagShift) | address;
+  return v;
+}
+
+void JsonValue::ReleaseHeapPart() noexcept {
+  switch (Tag()) {
+    case kStringTag:
+      delete static_cast<std::string*>(Pointer());
+      break;
+    case kArrayTag:
+      delete static_cast<std::vector<JsonValue>*>(Pointer());
+      break;
+    case kObjectTag:
+      delete static_cast<JsonMembers*>(Pointer());
+      break;
+    default:
+      break;
+  }
+  bits_ = kUndefinedBits;
+}
 
 JsonValue JsonValue::Null() {
   JsonValue v;
-  v.kind_ = JsonKind::Null;
+  v.bits_ = kNullBits;
   return v;
 }
 
 JsonValue JsonValue::Boolean(bool value) {
   JsonValue v;
-  v.kind_ = JsonKind::Boolean;
-  v.boolean_ = value;
+  v.bits_ = value ? kTrueBits : kFalseBits;
   return v;
 }
 
 JsonValue JsonValue::Number(double value) {
   JsonValue v;
-  v.kind_ = JsonKind::Number;
-  v.number_ = value;
+  v.bits_ = std::isnan(value) ? kCanonicalNaN : std::bit_cast<std::uint64_t>(value);
   return v;
 }
 
 JsonValue JsonValue::String(std::string value) {
-  JsonValue v;
-  v.kind_ = JsonKind::String;
-  v.text_ = std::move(value);
-  return v;
+  return Tagged(kStringTag, new std::string(std::move(value)));
 }
 
-JsonValue JsonValue::Array() {
-  JsonValue v;
-  v.kind_ = JsonKind::Array;
-  v.items_ = std::make_unique<std::vector<JsonValue>>();
-  return v;
+// Empty arrays and objects have no heap part until something is added.
+JsonValue JsonValue::Array() { return Tagged(kArrayTag, nullptr); }
+
+JsonValue JsonValue::Object() { return Tagged(kObjectTag, nullptr); }
+
+JsonKind JsonValue::Kind() const {
+  switch (Tag()) {
+    case kUndefinedTag:
+      return JsonKind::Undefined;
+    case kNullTag:
+      return JsonKind::Null;
+    case kBooleanTag:
+      return JsonKind::Boolean;
+    case kStringTag:
+      return JsonKind::String;
+    case kArrayTag:
+      return JsonKind::Array;
+    case kObjectTag:
+      return JsonKind::Object;
+    default:
+      return JsonKind::Number;
+  }
 }
 
-JsonValue JsonValue::Object() {
-  JsonValue v;
-  v.kind_ = JsonKind::Object;
-  v.members_ = std::make_unique<JsonMembers>();
-  return v;
+double JsonValue::NumberValue() const {
+  return Kind() == JsonKind::Number ? std::bit_cast<double>(bits_) : 0.0;
 }
 
-namespace {
-const std::vector<JsonValue> kNoItems;
-const JsonMembers kNoMembers;
-}  // namespace
+const std::string& JsonValue::StringValue() const {
+  return Tag() == kStringTag ? *static_cast<const std::string*>(Pointer()) : kNoText;
+}
 
 std::vector<JsonValue>& JsonValue::Items() {
-  if (!items_) {
-    items_ = std::make_unique<std::vector<JsonValue>>();
+  if (Tag() != kArrayTag) {
+    *this = Array();
   }
-  return *items_;
+  if (Pointer() == nullptr) {
+    *this = Tagged(kArrayTag, new std::vector<JsonValue>());
+  }
+  return *static_cast<std::vector<JsonValue>*>(Pointer());
 }
 
-const std::vector<JsonValue>& JsonValue::Items() const { return items_ ? *items_ : kNoItems; }
+const std::vector<JsonValue>& JsonValue::Items() const {
+  return Tag() == kArrayTag && Pointer() != nullptr
+             ? *static_cast<const std::vector<JsonValue>*>(Pointer())
+             : kNoItems;
+}
 
 JsonMembers& JsonValue::Members() {
-  if (!members_) {
-    members_ = std::make_unique<JsonMembers>();
+  if (Tag() != kObjectTag) {
+    *this = Object();
   }
-  return *members_;
+  if (Pointer() == nullptr) {
+    *this = Tagged(kObjectTag, new JsonMembers());
+  }
+  return *static_cast<JsonMembers*>(Pointer());
 }
 
-const JsonMembers& JsonValue::Members() const { return members_ ? *members_ : kNoMembers; }
+const JsonMembers& JsonValue::Members() const {
+  return Tag() == kObjectTag && Pointer() != nullptr ? *static_cast<const JsonMembers*>(Pointer())
+                                                     : kNoMembers;
+}
 
 JsonValue JsonValue::Clone() const {
-  JsonValue copy;
-  copy.kind_ = kind_;
-  copy.boolean_ = boolean_;
-  copy.number_ = number_;
-  copy.text_ = text_;
-  if (kind_ == JsonKind::Array) {
-    copy.items_ = std::make_unique<std::vector<JsonValue>>();
-    copy.items_->reserve(Items().size());
-    for (const JsonValue& item : Items()) {
-      copy.items_->push_back(item.Clone());
+  switch (Kind()) {
+    case JsonKind::String:
+      return String(StringValue());
+    case JsonKind::Array: {
+      JsonValue copy = Array();
+      if (!Items().empty()) {
+        std::vector<JsonValue>& items = copy.Items();
+        items.reserve(Items().size());
+        for (const JsonValue& item : Items()) {
+          items.push_back(item.Clone());
+        }
+      }
+      return copy;
     }
-  } else if (kind_ == JsonKind::Object) {
-    copy.members_ = std::make_unique<JsonMembers>();
-    for (const JsonMember& m : Members().List()) {
-      copy.members_->Set(m.name, m.value.Clone());
+    case JsonKind::Object: {
+      JsonValue copy = Object();
+      if (!Members().List().empty()) {
+        JsonMembers& members = copy.Members();
+        members.List().reserve(Members().List().size());
+        for (const JsonMember& m : Members().List()) {
+          members.Set(m.name, m.value.Clone());
+        }
+      }
+      return copy;
+    }
+    default: {
+      JsonValue copy;
+      copy.bits_ = bits_;
+      return copy;
     }
   }
-  return copy;
 }
 
 JsonValue* JsonMembers::Find(std::string_view name) {

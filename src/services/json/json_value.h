@@ -3,6 +3,11 @@
 // language's: undefined (array holes, an empty document), null, booleans,
 // numbers (doubles), strings (valid UTF-8; U+2400 kept as stored), arrays and
 // objects whose members keep their insertion order.
+//
+// A value is one 64-bit word: a number is its double, every other kind sits in
+// the negative quiet-NaN space as a tag and (for strings, arrays and objects)
+// a pointer to its heap part. A flat array of numbers thus costs 8 bytes per
+// element, so a document of small numbers stays within a few times its text.
 
 #include <cstdint>
 #include <functional>
@@ -10,6 +15,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace larkbay {
@@ -22,9 +28,9 @@ class JsonMembers;
 class JsonValue {
  public:
   JsonValue() = default;
-  ~JsonValue();
-  JsonValue(JsonValue&&) noexcept;
-  JsonValue& operator=(JsonValue&&) noexcept;
+  ~JsonValue() { Release(); }
+  JsonValue(JsonValue&& other) noexcept : bits_(std::exchange(other.bits_, kUndefinedBits)) {}
+  JsonValue& operator=(JsonValue&& other) noexcept;
   JsonValue(const JsonValue&) = delete;
   JsonValue& operator=(const JsonValue&) = delete;
 
@@ -35,29 +41,53 @@ class JsonValue {
   static JsonValue Array();
   static JsonValue Object();
 
-  JsonKind Kind() const { return kind_; }
-  bool IsNullish() const { return kind_ == JsonKind::Undefined || kind_ == JsonKind::Null; }
-  bool BooleanValue() const { return boolean_; }
-  double NumberValue() const { return number_; }
-  const std::string& StringValue() const { return text_; }
+  JsonKind Kind() const;
+  bool IsNullish() const { return bits_ == kUndefinedBits || bits_ == kNullBits; }
+  bool BooleanValue() const { return bits_ == kTrueBits; }
+  double NumberValue() const;
+  // Empty for any other kind.
+  const std::string& StringValue() const;
 
-  // Arrays (empty for any other kind).
+  // Arrays (empty for any other kind). The mutable form makes a value of
+  // another kind an empty array first.
   std::vector<JsonValue>& Items();
   const std::vector<JsonValue>& Items() const;
-  // Objects.
+  // Objects, likewise.
   JsonMembers& Members();
   const JsonMembers& Members() const;
 
   JsonValue Clone() const;
 
  private:
-  JsonKind kind_ = JsonKind::Undefined;
-  bool boolean_ = false;
-  double number_ = 0;
-  std::string text_;
-  std::unique_ptr<std::vector<JsonValue>> items_;
-  std::unique_ptr<JsonMembers> members_;
+  static constexpr int kTagShift = 48;
+  static constexpr std::uint64_t kPointerMask = (std::uint64_t{1} << kTagShift) - 1;
+  enum Tag : std::uint64_t {
+    kUndefinedTag = 0xFFF9,
+    kNullTag,
+    kBooleanTag,
+    kStringTag,
+    kArrayTag,
+    kObjectTag,
+  };
+  static constexpr std::uint64_t kUndefinedBits = std::uint64_t{kUndefinedTag} << kTagShift;
+  static constexpr std::uint64_t kNullBits = std::uint64_t{kNullTag} << kTagShift;
+  static constexpr std::uint64_t kFalseBits = std::uint64_t{kBooleanTag} << kTagShift;
+  static constexpr std::uint64_t kTrueBits = kFalseBits | 1;
+
+  std::uint64_t Tag() const { return bits_ >> kTagShift; }
+  void* Pointer() const;
+  static JsonValue Tagged(std::uint64_t tag, const void* pointer);
+  void Release() noexcept {
+    if (Tag() >= kStringTag && Tag() <= kObjectTag) {
+      ReleaseHeapPart();
+    }
+  }
+  void ReleaseHeapPart() noexcept;
+
+  std::uint64_t bits_ = kUndefinedBits;
 };
+
+static_assert(sizeof(JsonValue) == 8);
 
 struct JsonMember {
   std::string name;
@@ -77,6 +107,7 @@ class JsonMembers {
   JsonValue& Set(std::string_view name, JsonValue value);
   // Appends a member the caller knows is not there yet; its value is undefined.
   JsonValue& Append(std::string name);
+  bool HasIndex() const { return index_ != nullptr; }
 
  private:
   struct NameHash {

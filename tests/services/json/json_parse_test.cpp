@@ -1,10 +1,14 @@
 // What Parse accepts, and that no input makes it crash, hang or overrun.
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+
 #include <cstdint>
 #include <string>
 
 #include "services/json/json_object.h"
+#include "services/json/json_parser.h"
+#include "services/json/json_value.h"
 
 namespace larkbay {
 namespace {
@@ -124,6 +128,82 @@ TEST(JsonParse, NestingIsBounded) {
   JsonObject deep;
   ASSERT_TRUE(deep.Parse(std::string("[") + nested(511) + "]"));
   EXPECT_EQ(deep.GetItemObject(0, "").ToText(), nested(511));
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define LARKBAY_OWN_ALLOCATOR 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define LARKBAY_OWN_ALLOCATOR 0
+#endif
+#endif
+#ifndef LARKBAY_OWN_ALLOCATOR
+#define LARKBAY_OWN_ALLOCATOR 1
+#endif
+
+// Bytes the C library's allocator has handed out and not had back.
+std::size_t HeapInUse() {
+  const struct mallinfo2 info = mallinfo2();
+  return info.uordblks + info.hblkhd;
+}
+
+std::string Repeated(std::string_view item, std::size_t textBytes) {
+  std::string text = "[";
+  text.reserve(textBytes + item.size() + 2);
+  while (text.size() < textBytes) {
+    text += item;
+    text += ',';
+  }
+  text.back() = ']';
+  return text;
+}
+
+TEST(JsonParse, TreesStayCompactAndAreBoundedByTheBudget) {
+  if (!LARKBAY_OWN_ALLOCATOR) GTEST_SKIP() << "the sanitizer's allocator keeps its own books";
+  // 20 MB of small numbers: the tree takes at most 8 times the text (it took
+  // 54 times when every value was a 64-byte record).
+  {
+    const std::string numbers = Repeated("0", 20u << 20);
+    const std::size_t before = HeapInUse();
+    JsonObject doc;
+    ASSERT_TRUE(doc.Parse(numbers));
+    const std::size_t tree = HeapInUse() - before;
+    EXPECT_EQ(doc.GetCount(""), static_cast<int>(numbers.size() / 2));
+    EXPECT_LE(tree, 8 * numbers.size()) << tree;
+    EXPECT_EQ(doc.GetText("[12345]"), "0");
+  }
+  // 24 MB of one-element arrays would take about 340 MB: refused like a
+  // syntax error, and what was built so far is given back.
+  {
+    const std::string arrays = Repeated("[1]", 24u << 20);
+    const std::size_t before = HeapInUse();
+    JsonObject doc;
+    EXPECT_TRUE(doc.Parse(R"({"ok":1})"));
+    EXPECT_FALSE(doc.Parse(arrays));
+    EXPECT_EQ(doc.ToText(), "null");
+    EXPECT_LT(HeapInUse() - before, std::size_t{1} << 20);
+  }
+}
+
+TEST(JsonParse, TheBudgetCountsEveryKindOfValue) {
+  // Each text fits a tree of 64 KB but not one of 8 KB.
+  const std::string objectMembers = [] {
+    std::string t = "{";
+    for (int i = 0; i < 400; ++i) t += "\"member" + std::to_string(i) + "\":" + std::to_string(i) + ",";
+    t.back() = '}';
+    return t;
+  }();
+  for (const std::string& text :
+       {Repeated("1.5", 3000), Repeated("\"a rather longer text of forty characters\"", 3000),
+        Repeated("{\"a\":1}", 3000), Repeated("[true]", 3000), objectMembers}) {
+    JsonValue tree;
+    EXPECT_TRUE(ParseDocument(text, tree, 64u << 10)) << text.substr(0, 40);
+    EXPECT_FALSE(ParseDocument(text, tree, 8u << 10)) << text.substr(0, 40);
+  }
+  // A top-level string is read once more as a document, under the same budget.
+  JsonValue tree;
+  EXPECT_FALSE(ParseDocument("\"" + Repeated("[0]", 3000) + "\"", tree, 8u << 10));
+  EXPECT_TRUE(ParseDocument("\"" + Repeated("[0]", 3000) + "\"", tree, 64u << 10));
 }
 
 TEST(JsonParse, TextEndsAtFirstNul) {
