@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -36,13 +37,17 @@ bool WriteFile(const QString& path, qint64 bytes) {
   return true;
 }
 
-// Runs the event loop until `done` or `timeoutMs`; false on the timeout.
+// Runs the event loop until `done` or `timeoutMs`; false on the timeout. The
+// loop sleeps between checks as the program's own would: spinning here took
+// a core from the engine's download on a two-core machine.
 bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
   QElapsedTimer timer;
   timer.start();
   while (!done()) {
     if (timer.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QEventLoop loop;
+    QTimer::singleShot(5, &loop, &QEventLoop::quit);
+    loop.exec();
   }
   return true;
 }
