@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QtGlobal>
@@ -87,9 +88,27 @@ void Engine::ApplyCommandLine(const QStringList& switches) const {
 }
 
 void Engine::CreateProfile() {
-  // A named profile keeps its data on disk; the name is the folder's.
+  // A named profile keeps its data on disk; the name is the folder's. The
+  // profile fixes the place of its preferences file when it is made, from the
+  // data folder of the desktop (~/.local/share/<program>/QtWebEngine/), and a
+  // storage path set afterwards does not move it: while it is made the data
+  // folder points into the profile's own, so nothing lands outside it.
+  const bool ownData = !settings_.user_data_path.isEmpty();
+  const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+  const bool hadDataHome = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+  if (ownData) {
+    const QString defaults = settings_.user_data_path + QStringLiteral("/profile-defaults");
+    QDir().mkpath(defaults);
+    qputenv("XDG_DATA_HOME", QFile::encodeName(defaults));
+  }
   profile_ = new QWebEngineProfile(QStringLiteral("Default"), QCoreApplication::instance());
-  if (!settings_.user_data_path.isEmpty()) {
+  if (ownData) {
+    if (hadDataHome)
+      qputenv("XDG_DATA_HOME", dataHome);
+    else
+      qunsetenv("XDG_DATA_HOME");
+  }
+  if (ownData) {
     QDir().mkpath(settings_.user_data_path);
     profile_->setPersistentStoragePath(settings_.user_data_path);
   }

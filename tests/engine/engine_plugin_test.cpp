@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -12,6 +13,7 @@
 #include <QTest>
 #include <QUrl>
 #include <QWidget>
+#include <cstdio>
 #include <map>
 #include <optional>
 
@@ -497,9 +499,26 @@ int main(int argc, char** argv) {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   // The engine writes its last files while the application ends.
   QTemporaryDir dir;
-  QApplication app(argc, argv);
-  EnginePluginTest test(dir);
-  return QTest::qExec(&test, argc, argv);
+  // A home of its own: the engine keeps everything in the host's folder, so
+  // after the whole run the home is still empty.
+  const QString home = dir.filePath(QStringLiteral("home"));
+  QDir().mkpath(home);
+  qputenv("HOME", QFile::encodeName(home));
+  for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"}) qunsetenv(name);
+  int status = 0;
+  {
+    QApplication app(argc, argv);
+    EnginePluginTest test(dir);
+    status = QTest::qExec(&test, argc, argv);
+  }
+  QDirIterator written(home, QDir::Files | QDir::Hidden | QDir::System,
+                       QDirIterator::Subdirectories);
+  while (written.hasNext()) {
+    std::fprintf(stderr, "FAIL: the engine wrote outside the host's folder: %s\n",
+                 qPrintable(written.next()));
+    status = 1;
+  }
+  return status;
 }
 
 #include "engine_plugin_test.moc"
