@@ -20,8 +20,9 @@ std::vector<std::string> DownloadAddresses(ServerClient& server, std::string_vie
 
 std::string ChooseDownloadAddress(ServerClient& server, std::string_view fileName,
                                   CancelToken* cancel) {
-  for (const std::string& address : DownloadAddresses(server, fileName, cancel)) {
-    std::string resolved = ResolveDownloadUrl(address, cancel);
+  const std::vector<std::string> addresses = DownloadAddresses(server, fileName, cancel);
+  for (std::size_t i = 0; i < addresses.size() && i < kMaxTriedAddresses; ++i) {
+    std::string resolved = ResolveDownloadUrl(addresses[i], cancel);
     if (!resolved.empty()) return resolved;
   }
   return {};

@@ -2,6 +2,7 @@
 // The download addresses the server hands out for one of its files ("Updata",
 // "Main", "Engine"), and the choice among them.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,8 +17,13 @@ class ServerClient;
 std::vector<std::string> DownloadAddresses(ServerClient& server, std::string_view fileName,
                                            CancelToken* cancel = nullptr);
 
+// Addresses ChooseDownloadAddress tries at most. A server names a few mirrors;
+// a list of thousands of dead ones would hold the start-up for each one's
+// timeout.
+inline constexpr std::size_t kMaxTriedAddresses = 16;
+
 // The first address that resolves to content (ResolveDownloadUrl), tried in
-// order; empty when none does.
+// order, of the first kMaxTriedAddresses; empty when none does.
 std::string ChooseDownloadAddress(ServerClient& server, std::string_view fileName,
                                   CancelToken* cancel = nullptr);
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -110,6 +111,27 @@ TEST_F(ScriptedGatewayTest, AddressesAreTriedInOrder) {
   EXPECT_EQ(posted.back(), SealEnvelope(R"({"path":"/Lark-Bay/Tool/Api/Config/up-file-path.php",)"
                                         R"("data":"fileName=Main","check":"1"})",
                                         std::stoll(posted.back().substr(37, 10))));
+}
+
+TEST_F(ScriptedGatewayTest, OnlyTheFirstAddressesAreTried) {
+  // A long list of dead addresses costs a bounded number of probes, and a
+  // good address beyond them is not reached.
+  int probes = 0;
+  gateway.Route("/dead", [&probes](const RecordedRequest&) {
+    ++probes;
+    return Answer::Http("404 Not Found");
+  });
+  ServerClient client(gateway.Base());
+  for (const std::size_t dead : {kMaxTriedAddresses - 1, kMaxTriedAddresses, std::size_t{5000}}) {
+    answer = "[";
+    for (std::size_t i = 0; i < dead; ++i) answer += "\"" + gateway.Url("/dead") + "\",";
+    answer += "\"" + gateway.Url("/file") + "\"]";
+    probes = 0;
+    SCOPED_TRACE(dead);
+    EXPECT_EQ(ChooseDownloadAddress(client, "Engine"),
+              dead < kMaxTriedAddresses ? gateway.Url("/file") : "");
+    EXPECT_EQ(probes, static_cast<int>(std::min(dead, kMaxTriedAddresses)));
+  }
 }
 
 TEST_F(ScriptedGatewayTest, AnswersThatAreNoArrayGiveNothing) {
