@@ -77,6 +77,12 @@ int main(int argc, char** argv) {
     server.stop();
   });
 
+  // The announced files' digests are read before the first client comes, so
+  // the first configuration answer does not wait for a pack's MD5.
+  for (const char* name : {"Update.exe", "Enginepack", "cef.pak"}) {
+    runtime.digests.Md5Of(runtime.options.downloads / name);
+  }
+
   std::printf("lark-bay-server ready at http://%s:%d/ data=%s media=%s faults=%s\n", host.c_str(),
               runtime.boundPort, runtime.options.data.c_str(), runtime.options.media.c_str(),
               runtime.options.faults.Names().c_str());
