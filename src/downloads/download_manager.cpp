@@ -102,11 +102,24 @@ std::int64_t FreeBytes(const std::string& folder) {
   return static_cast<std::int64_t>(info.f_bavail) * static_cast<std::int64_t>(info.f_frsize);
 }
 
+// The browser ended the download before its end. After cuts it went on
+// from, the cuts are the cause; the note that it went on no longer holds.
+void EndAsFailed(DownloadTask& task, const DownloadItem& item) {
+  if (task.State == kTaskFailed) return;
+  const int cuts = item.Resumptions();
+  if (cuts > 0)
+    SetFailure(task, TooManyCutsCause(cuts));
+  else if (task.Failure.empty())
+    SetFailure(task, FailureCause(item.InterruptReason(), task.HttpStatus));
+  task.State = kTaskFailed;
+  // An interrupted download the server could continue keeps its partial
+  // file for a resumption nothing can ask for; a failed task leaves none.
+  ::unlink((task.TempPath + ".download").c_str());
+}
+
 void DeriveState(DownloadTask& task, const DownloadItem& item) {
   if (item.IsCanceled()) {
-    if (task.State != kTaskFailed && task.Failure.empty())
-      SetFailure(task, FailureCause(item.InterruptReason(), task.HttpStatus));
-    task.State = kTaskFailed;
+    EndAsFailed(task, item);
   } else if (item.IsInProgress()) {
     task.State = kTaskDownloading;
   } else if (item.IsComplete() && task.State == kTaskDownloading) {
@@ -245,7 +258,8 @@ void OnDownloadUpdated(DownloadContext& context, DownloadItem& item) {
         SetFailure(*task, TooManyCutsCause(cuts));
         break;
       }
-      if (cuts > 0 && task->State != kTaskFailed) SetFailure(*task, ResumedCause(cuts));
+      if (cuts > 0 && task->State != kTaskFailed && !item.IsCanceled())
+        SetFailure(*task, ResumedCause(cuts));
       DeriveState(*task, item);
       break;
     }

@@ -242,6 +242,52 @@ TEST_F(DownloadManagerTest, FailuresShowTheirCause) {
   EXPECT_EQ(Row(0)[4], "下载错误");
 }
 
+// The browser ends a download itself: at once on a reset, or after the cuts
+// it went on from. The cause is the last word, and the partial file it may
+// keep for a resumption goes.
+TEST_F(DownloadManagerTest, ADownloadTheBrowserGaveUpOnShowsWhyAndLeavesNoPartialFile) {
+  struct Case {
+    const char* name;
+    int cuts;
+    int reason;
+    const char* tooltip;
+  };
+  const Case cases[] = {
+      {"reset", 0, kDownloadInterruptNetworkFailed, "连接中断(网络错误 20)"},
+      {"cut five times", 5, kDownloadInterruptServerContentLengthMismatch,
+       "连接中断 5 次,下载已停止"},
+      {"cut, then refused", 1, kDownloadInterruptServerBadContent, "连接中断 1 次,下载已停止"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeItem item = Start(c.name);
+    OnBeforeDownload(context_, item);
+    const std::string partial = TaskOfDownload(context_, item.id)->TempPath + ".download";
+    std::ofstream(partial) << std::string(20000, 'p');
+    item.received = 20000;
+    for (int cut = 1; cut <= c.cuts; ++cut) {
+      item.cuts = cut;
+      OnDownloadUpdated(context_, item);
+      EXPECT_EQ(Row(0)[4], "正在下载");
+      EXPECT_EQ(controls_.CellToolTip(kDownloadList, 0, 4),
+                "连接中断 " + std::to_string(cut) + " 次,已自动续传");
+    }
+    item.inProgress = false;
+    item.canceled = true;
+    item.reason = c.reason;
+    OnDownloadUpdated(context_, item);
+    EXPECT_EQ(Row(0)[4], "下载错误");
+    EXPECT_EQ(Row(0)[3], "0%");
+    EXPECT_EQ(controls_.CellToolTip(kDownloadList, 0, 4), c.tooltip);
+    EXPECT_FALSE(fs::exists(partial));
+    EXPECT_TRUE(item.answers.empty()) << "the browser had already ended it";
+    // Later events change nothing.
+    OnDownloadUpdated(context_, item);
+    EXPECT_EQ(Row(0)[4], "下载错误");
+    EXPECT_EQ(controls_.CellToolTip(kDownloadList, 0, 4), c.tooltip);
+  }
+}
+
 TEST_F(DownloadManagerTest, AFailedRenameIsAFailureNotACompletion) {
   FakeItem item = Start("vanished");
   OnBeforeDownload(context_, item);

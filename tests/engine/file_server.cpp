@@ -1,5 +1,7 @@
 #include "file_server.h"
 
+#include <sys/socket.h>
+
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTimer>
@@ -41,16 +43,14 @@ void FileServer::Serve(QTcpSocket* socket) {
   const bool first = ranges_.value(path).isEmpty();
   ranges_[path].append(range.hasMatch() ? range.captured(0).trimmed() : QString());
   const qsizetype size = file.body.size();
-  qsizetype from = range.hasMatch() ? range.captured(1).toLongLong() : 0;
+  qsizetype from = range.hasMatch() && file.ranges ? range.captured(1).toLongLong() : 0;
   if (from > size) from = size;
   QByteArray reply = from > 0 ? "HTTP/1.1 206 Partial Content\r\n" : "HTTP/1.1 200 OK\r\n";
+  reply += "Content-Type: application/octet-stream\r\n";
   // A validator lets the browser ask for the rest after a cut.
-  reply +=
-      "Content-Type: application/octet-stream\r\nAccept-Ranges: bytes\r\n"
-      "ETag: \"" +
-      QByteArray::number(qHash(file.body)) +
-      "\"\r\n"
-      "Last-Modified: Mon, 07 Dec 2026 10:00:00 GMT\r\n";
+  if (file.ranges)
+    reply += "Accept-Ranges: bytes\r\nETag: \"" + QByteArray::number(qHash(file.body)) +
+             "\"\r\nLast-Modified: Mon, 07 Dec 2026 10:00:00 GMT\r\n";
   if (from > 0)
     reply += "Content-Range: bytes " + QByteArray::number(from) + '-' +
              QByteArray::number(size - 1) + '/' + QByteArray::number(size) + "\r\n";
@@ -61,14 +61,25 @@ void FileServer::Serve(QTcpSocket* socket) {
            "\r\nConnection: close\r\n\r\n";
   socket->write(reply);
 
-  const qsizetype cut_at = file.cut_first && first ? size / 2 : -1;
+  const qsizetype cut_at = file.reset_always         ? from + (size - from) / 2
+                           : file.cut_first && first ? size / 2
+                                                     : -1;
+  const bool reset = file.reset_always;
   auto* timer = new QTimer(socket);
   auto position = std::make_shared<qsizetype>(from);
-  QObject::connect(timer, &QTimer::timeout, socket, [socket, timer, file, position, cut_at] {
+  QObject::connect(timer, &QTimer::timeout, socket, [socket, timer, file, position, cut_at, reset] {
     if (socket->state() != QAbstractSocket::ConnectedState) return timer->stop();
     if (cut_at >= 0 && *position >= cut_at) {
       timer->stop();
-      socket->abort();
+      if (!reset) return socket->abort();
+      // What was written arrives first; a zero linger then makes the close a
+      // reset instead of an orderly end.
+      QTimer::singleShot(100, socket, [socket] {
+        const linger abort{1, 0};
+        ::setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &abort,
+                     sizeof abort);
+        socket->abort();
+      });
       return;
     }
     const QByteArray part = file.body.mid(*position, file.chunk);

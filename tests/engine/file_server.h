@@ -1,7 +1,7 @@
 #pragma once
 // A loopback HTTP server for download tests: serves bodies in timed chunks,
 // honours "Range: bytes=N-", and can cut the first connection of a file
-// half-way.
+// half-way or reset every connection of it half-way.
 
 #include <QByteArray>
 #include <QMap>
@@ -21,6 +21,11 @@ class FileServer {
     // Announced instead of the body's own length when set (a lying
     // Content-Length); the connection closes after the body.
     qsizetype declared = -1;
+    // Every connection ends half-way through the body with a reset (RST);
+    // without `ranges` the answers carry no validator and ignore Range, so
+    // each try starts from 0 again.
+    bool reset_always = false;
+    bool ranges = true;
   };
 
   bool Listen() { return server_.listen(QHostAddress::LocalHost); }

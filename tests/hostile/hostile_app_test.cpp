@@ -342,8 +342,11 @@ TEST_F(HostileApp, HostileListSearchPageAndDownloads) {
       "a script ran or the markup was not text", program.PeakMb(), start);
 
   // A download whose connection is reset mid-body: 下载错误 in the end, and
-  // the program answers all the while.
+  // the program answers all the while. The script address of the case before
+  // goes, or the download never reaches the file.
   start = Clock::now();
+  gateway_->Clear();
+  const int mediaBefore = gateway_->Hits(Doc::kMedia);
   gateway_->Set(Doc::kMedia, [](const RecordedRequest& request, const Normal& normal) {
     if (request.method == "HEAD")
       return Answer::Raw("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(normal.document.size()) +
@@ -358,10 +361,17 @@ TEST_F(HostileApp, HostileListSearchPageAndDownloads) {
     return tasks.starts_with("2000|");
   }, 120s);
   const std::string state = program.Ask({"cell", "超级列表框_下载管理模块", "0", "4"});
+  const std::string cause = program.Ask({"tooltip", "超级列表框_下载管理模块", "0", "4"});
+  const bool reached = gateway_->Hits(Doc::kMedia) > mediaBefore;
+  EXPECT_TRUE(reached) << "the download never asked for the file";
   EXPECT_TRUE(errored) << tasks;
   EXPECT_EQ(state, "下载错误");
-  Row("song file reset mid-body (every retry)", Doc::kMedia, "task state 2000, row \"" + state + "\"",
-      errored && state == "下载错误", "no 下载错误: " + tasks, program.PeakMb(), start);
+  EXPECT_NE(cause.find("连接中断"), std::string::npos) << cause;
+  Row("song file reset mid-body (every retry)", Doc::kMedia,
+      "task state 2000, row \"" + state + "\", tooltip \"" + cause + "\"",
+      reached && errored && state == "下载错误" && cause.find("连接中断") != std::string::npos,
+      reached ? "no 下载错误 with its cause: " + tasks + " / " + cause : "the file was never asked for",
+      program.PeakMb(), start);
 
   // A name that climbs out of the download folder: the file lands in it.
   start = Clock::now();
