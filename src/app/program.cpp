@@ -49,6 +49,7 @@ Program::Program(ProgramOptions options)
       search_{controls_, state_, server_, songWorker_, djWorker_, &playerHost_, remote_.assetRoot},
       downloads_{controls_, state_, nullptr, &desktop_, &downloadStarter_},
       context_{controls_, state_, &remote_, &playerHost_} {
+  search_.addressWorker = &addressWorker_;
   controls_.AddWindowFactory(kMainWindowName, [this] {
     mainWindow_ = new MainWindow;
     return mainWindow_.data();
@@ -101,6 +102,7 @@ Program::Program(ProgramOptions options)
 Program::~Program() {
   songWorker_.Stop();
   djWorker_.Stop();
+  addressWorker_.Stop();
   downloadStarter_.Stop();
   flow_.reset();  // waits for the start-up worker, which uses the controls
   delete mainWindow_.data();

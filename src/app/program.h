@@ -71,9 +71,12 @@ class Program {
   LegacyPageHost playerHost_;
   EnginePageHost engineHost_;
   GuiThreadPageHost engineFromAnyThread_{engineHost_};
-  // One worker per catalogue; both joined before the controls go.
+  // One worker per catalogue and one for the address of a row; all joined
+  // before the controls go.
   SearchWorker songWorker_;
   SearchWorker djWorker_;
+  // Asks for the address of a row to play or download.
+  SearchWorker addressWorker_;
   SearchContext search_;
   // Downloads go through the browser once it runs; their size requests run
   // on the starter, stopped before the controls go.

@@ -48,13 +48,15 @@ bool RunSongDownloadCommand(SearchContext& search, DownloadContext& downloads, i
     const int selection = search.controls.SelectedRow(kSongResultList);
     if (selection < 0 || static_cast<size_t>(selection) >= search.state.SongRecords.size())
       return true;
-    const int row = selection + 1;
-    const std::string url = ResolveSongUrl(search, row, download.quality);
-    const SongRecord& song = search.state.SongRecords[static_cast<size_t>(selection)];
-    const std::string name = commandId == kDownloadSongMV
+    DownloadContext* target = &downloads;
+    ResolveSongUrlThen(search, selection + 1, download.quality,
+                       [target, &download](const std::string& url, const SongRecord& song) {
+                         const std::string name =
+                             download.commandId == kDownloadSongMV
                                  ? download.prefix + song.SongName
                                  : download.prefix + song.SongArtists + " - " + song.SongName;
-    StartDownload(downloads, url, name);
+                         StartDownload(*target, url, name);
+                       });
     return true;
   }
   return false;

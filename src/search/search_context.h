@@ -27,6 +27,9 @@ struct SearchContext {
   std::string assetRoot = {};
   // Cells of the result lists drawn in colours of their own.
   CellColourTable cellColours = {};
+  // Where a row's address is asked for when it is not kept yet, so the
+  // window never waits for the server; none: asked on the calling thread.
+  SearchWorker* addressWorker = nullptr;
 };
 
 }  // namespace larkbay

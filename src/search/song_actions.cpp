@@ -50,19 +50,14 @@ void ShowSongMenu(SearchContext& context) {
 }
 
 void PlaySong(SearchContext& context, int row, std::string_view quality) {
-  const std::string url = ResolveSongUrl(context, row, quality);
-  const std::string& engine = context.state.appState.PlayerEngine;
-  std::string playList;
-  if (engine == "ie") {
-    playList = BarePlayList(url);
-  } else {
-    const auto& records = context.state.SongRecords;
-    const bool known = row >= 1 && static_cast<size_t>(row) <= records.size();
-    const SongRecord song = known ? records[static_cast<size_t>(row) - 1] : SongRecord{};
-    playList = PlaylistEntry(url, song.SongArtists, song.SongName);
-  }
-  ShowPlayerPage(context.state, context.pageHost,
-                 BuildPlayerPage(engine, playList, context.assetRoot));
+  SearchContext* c = &context;
+  ResolveSongUrlThen(context, row, quality, [c](const std::string& url, const SongRecord& song) {
+    const std::string& engine = c->state.appState.PlayerEngine;
+    const std::string playList = engine == "ie"
+                                     ? BarePlayList(url)
+                                     : PlaylistEntry(url, song.SongArtists, song.SongName);
+    ShowPlayerPage(c->state, c->pageHost, BuildPlayerPage(engine, playList, c->assetRoot));
+  });
 }
 
 void OnSongListDoubleClick(SearchContext& context) {

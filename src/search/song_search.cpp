@@ -240,21 +240,59 @@ void ShowSongSearchAnswer(SearchContext& context, std::string_view answer) {
   ShowAnswer(context, JobFromState(context.state.songSearch), answer);
 }
 
+namespace {
+
+std::string& QualityField(SongRecord& song, std::string_view quality) {
+  return quality == "ST"   ? song.ST
+         : quality == "HD" ? song.HD
+         : quality == "HQ" ? song.HQ
+         : quality == "SQ" ? song.SQ
+                           : song.SongMV;
+}
+
+SongRecord* RowSong(SearchContext& context, int row) {
+  std::vector<SongRecord>& records = context.state.SongRecords;
+  if (row < 1 || static_cast<size_t>(row) > records.size()) return nullptr;
+  return &records[static_cast<size_t>(row) - 1];
+}
+
+}  // namespace
+
 std::string ResolveSongUrl(SearchContext& context, int row, std::string_view quality) {
   if (SongUrlRequestType(quality).empty()) return {};
-  std::vector<SongRecord>& records = context.state.SongRecords;
-  if (row < 1 || static_cast<size_t>(row) > records.size()) return {};
-  SongRecord& song = records[static_cast<size_t>(row) - 1];
-  std::string& field = quality == "ST"   ? song.ST
-                       : quality == "HD" ? song.HD
-                       : quality == "HQ" ? song.HQ
-                       : quality == "SQ" ? song.SQ
-                                         : song.SongMV;
+  SongRecord* song = RowSong(context, row);
+  if (!song) return {};
+  std::string& field = QualityField(*song, quality);
   if (field.find("http") != std::string::npos) return field;
   const std::string site = context.state.songSearch.Site;
-  const SongRecord asked = song;
+  const SongRecord asked = *song;
   field = RequestSongUrl(context.server, site, quality, asked);
   return field;
+}
+
+void ResolveSongUrlThen(SearchContext& context, int row, std::string_view quality,
+                        SongUrlThen then) {
+  SongRecord* song = RowSong(context, row);
+  const SongRecord asked = song ? *song : SongRecord{};
+  if (!song || SongUrlRequestType(quality).empty() ||
+      QualityField(*song, quality).find("http") != std::string::npos ||
+      !context.addressWorker) {
+    then(ResolveSongUrl(context, row, quality), asked);
+    return;
+  }
+  SearchContext* c = &context;
+  context.addressWorker->Restart([c, row, asked, quality = std::string(quality),
+                                  site = context.state.songSearch.Site,
+                                  then = std::move(then)](WorkerRun& run) {
+    const std::string url = RequestSongUrl(c->server, site, quality, asked, &run.cancel);
+    if (run.Stopped()) return;
+    c->controls.RunOnInterfaceThread([&] {
+      // A search may have put other songs on the page meanwhile.
+      if (SongRecord* now = RowSong(*c, row); now && now->SongID == asked.SongID)
+        QualityField(*now, quality) = url;
+      then(url, asked);
+    });
+  });
 }
 
 }  // namespace larkbay

@@ -2,10 +2,12 @@
 // The song search: the query from the boxes or the paging, the worker that
 // fills the ten-column result list, and the addresses of a row's files.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "search/search_context.h"
+#include "state/search_records.h"
 
 namespace larkbay {
 
@@ -40,5 +42,18 @@ void ShowSongSearchAnswer(SearchContext& context, std::string_view answer);
 // asked from the server once and kept in the row's record; empty for an
 // unknown quality, a row that is not on the page, or no address.
 std::string ResolveSongUrl(SearchContext& context, int row, std::string_view quality);
+
+// What a resolved address goes on with: the address (empty when there is
+// none) and the song it is of, as it was when asked for.
+using SongUrlThen = std::function<void(const std::string& url, const SongRecord& song)>;
+
+// ResolveSongUrl without the wait. A kept address (or none to ask for) goes
+// on at once; otherwise the context's address worker asks the server and
+// `then` runs on the interface thread once the answer is in, the address kept
+// in the row's record while the row still holds that song. A newer call
+// replaces one still waiting, which then never goes on. Without an address
+// worker the server is asked on this thread.
+void ResolveSongUrlThen(SearchContext& context, int row, std::string_view quality,
+                        SongUrlThen then);
 
 }  // namespace larkbay

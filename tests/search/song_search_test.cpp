@@ -370,5 +370,58 @@ TEST(SongActions, MenuPlayAndHoverFocusOnTheSelectedRow) {
   EXPECT_EQ(f.controls.Focused(), kSongResultList);
 }
 
+TEST(SongActions, AnAddressAskedForOnTheAddressWorkerNeverHoldsTheWindow) {
+  // Every answer of this server takes 1.5 s: a play waits for nobody, plays
+  // once the address is in, and a newer play replaces one still waiting.
+  SongSearchFixture f({"--fault", "slow", "--slow-ms", "1500"});
+  SearchWorker addresses;
+  f.context.addressWorker = &addresses;
+  RecordingHost host;
+  f.context.pageHost = &host;
+  f.state.appState.PlayerEngine = "cef";
+  f.Search("林小雨");
+  ASSERT_EQ(f.state.SongRecords.size(), 20u);
+  auto waitForAddresses = [&addresses] {
+    while (addresses.Running()) std::this_thread::sleep_for(5ms);
+  };
+
+  const auto started = std::chrono::steady_clock::now();
+  PlaySong(f.context, 1, "ST");
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 500ms);
+  EXPECT_TRUE(host.pages.empty());
+  waitForAddresses();
+  ASSERT_EQ(host.pages.size(), 1u);
+  const std::string st = f.state.SongRecords[0].ST;
+  ASSERT_EQ(st.rfind("http", 0), 0u);
+  EXPECT_EQ(host.pages[0], BuildPlayerPage("cef", PlaylistEntry(st, "林小雨", "晴天之后"),
+                                           f.context.assetRoot));
+  // Kept now: the same play goes on at once (and the same page again is not
+  // handed over).
+  PlaySong(f.context, 1, "ST");
+  EXPECT_FALSE(addresses.Running());
+  EXPECT_EQ(host.pages.size(), 1u);
+
+  PlaySong(f.context, 2, "HQ");
+  PlaySong(f.context, 3, "HQ");
+  waitForAddresses();
+  ASSERT_EQ(host.pages.size(), 2u);
+  EXPECT_NE(host.pages[1].find(f.state.SongRecords[2].HQ), std::string::npos);
+  EXPECT_EQ(f.state.SongRecords[2].HQ.rfind("http", 0), 0u);
+  EXPECT_EQ(f.state.SongRecords[1].HQ.find("http"), std::string::npos);  // never asked to the end
+
+  // A new page while an address is asked for: the play goes on with the
+  // song it was asked for, and the new page's row keeps its own record.
+  PlaySong(f.context, 4, "HQ");
+  const SongRecord asked = f.state.SongRecords[3];
+  OnSongNextPage(f.context);
+  f.Wait();
+  waitForAddresses();
+  ASSERT_EQ(f.state.songSearch.Page, 2);
+  ASSERT_EQ(host.pages.size(), 3u);
+  EXPECT_NE(host.pages[2].find(asked.SongName), std::string::npos);
+  EXPECT_NE(f.state.SongRecords[3].SongID, asked.SongID);
+  EXPECT_EQ(f.state.SongRecords[3].HQ.find("http"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace larkbay
