@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -77,11 +78,12 @@ class Extraction {
       problems_.push_back("entry with an unreadable name refused");
       return true;
     }
-    std::string why = CheckEntryPath(name);
     const char* hardlink = archive_entry_hardlink(entry);
     const char* symlink = archive_entry_symlink(entry);
-    if (why.empty() && hardlink != nullptr) why = CheckEntryPath(hardlink);
-    if (why.empty() && symlink != nullptr) why = CheckLinkTarget(name, symlink);
+    const auto given = [](const char* text) {
+      return text != nullptr ? std::optional<std::string_view>(text) : std::nullopt;
+    };
+    const std::string why = CheckEntry(name, given(hardlink), given(symlink));
     if (!why.empty()) {
       problems_.push_back(std::string(name) + ": " + why);
       return true;  // the next header skips its data
