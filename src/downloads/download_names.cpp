@@ -91,6 +91,9 @@ std::string SafeExtension(std::string_view ext) {
   if (ext.size() < 2 || ext.size() > 32 || ext.front() != '.') return {};
   const std::string rest = SafeFileName(ext.substr(1));
   if (rest == "_" && ext.substr(1) != "_") return {};
+  // Invalid bytes grow threefold as U+FFFD: the bound holds for what is kept,
+  // or the extension would take the name's room.
+  if (rest.size() + 1 > 32) return {};
   return "." + rest;
 }
 

@@ -21,7 +21,8 @@ std::string TempFileName(std::string_view lengthText, std::string_view name);
 std::string UrlExtension(std::string_view url);
 
 // `ext` (as UrlExtension gives it) fit for a file name: made safe like a
-// name, and dropped when longer than 32 bytes or when nothing is left.
+// name, and dropped when it or its safe form is longer than 32 bytes or when
+// nothing is left.
 std::string SafeExtension(std::string_view ext);
 
 // Bytes as MiB with exactly two decimals, then "MB": 3670016 gives "3.50MB".

@@ -75,6 +75,10 @@ TEST(DownloadNames, SafeExtensionDropsWhatIsNoExtension) {
   EXPECT_EQ(SafeExtension("."), "");
   EXPECT_EQ(SafeExtension(".a\x01" "b"), ".a_b");
   EXPECT_EQ(SafeExtension("." + std::string(40, 'x')), "");
+  EXPECT_EQ(SafeExtension("." + std::string(31, 'x')), "." + std::string(31, 'x'));
+  // Short as it came, but three bytes a byte once invalid bytes are U+FFFD.
+  EXPECT_EQ(SafeExtension("." + std::string(12, '\xff')), "");
+  EXPECT_EQ(SafeExtension(".\xff" "3"), ".\xEF\xBF\xBD" "3");
 }
 
 TEST(DownloadNames, FinalPathCountsUpWhileTaken) {
