@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -133,6 +134,14 @@ void FillPage(SearchContext& context, const DjJob& job, const JsonObject& list, 
   controls.SetEnabled(kDjResultList, true);
 }
 
+// Asks for the addresses of the mixes `ids` (none: nothing is asked) into
+// `addresses`; false when the search was stopped meanwhile.
+using AddressRequest =
+    std::function<bool(const std::vector<std::string>& ids, JsonObject& addresses)>;
+
+void ShowAnswer(SearchContext& context, const DjJob& job, std::string_view text,
+                const AddressRequest& requestAddresses);
+
 void RunDjSearch(SearchContext& context, const DjJob& job, WorkerRun& run) {
   ControlInterface& controls = context.controls;
   controls.SetPosition(kDjProgress, 20);
@@ -149,6 +158,21 @@ void RunDjSearch(SearchContext& context, const DjJob& job, WorkerRun& run) {
   const std::string text =
       context.server.ServerRequest(kDjSearchScript, job.query, 1, 1, &run.cancel);
   if (run.Stopped()) return;
+  ShowAnswer(context, job, text,
+             [&](const std::vector<std::string>& ids, JsonObject& addresses) {
+               // A failed address request leaves every address empty; the
+               // rows show all the same.
+               if (!ids.empty())
+                 RequestDjAddresses(context.server, job.site, ids, addresses, &run.cancel);
+               return !run.Stopped();
+             });
+}
+
+// The worker's part once the answer has come: the list, the label and the
+// buttons from it.
+void ShowAnswer(SearchContext& context, const DjJob& job, std::string_view text,
+                const AddressRequest& requestAddresses) {
+  ControlInterface& controls = context.controls;
   controls.SetPosition(kDjProgress, 40);
   JsonObject answer;
   if (!answer.Parse(text)) {
@@ -176,16 +200,18 @@ void RunDjSearch(SearchContext& context, const DjJob& job, WorkerRun& run) {
     ids.reserve(static_cast<size_t>(rows));
     for (int n = 0; n < rows; ++n) ids.push_back(list.GetItemObject(n, "").GetText("SongID"));
     controls.SetPosition(kDjProgress, 50);
-    // A failed address request leaves every address empty; the rows show all
-    // the same.
     JsonObject addresses;
-    if (!ids.empty()) RequestDjAddresses(context.server, job.site, ids, addresses, &run.cancel);
-    if (run.Stopped()) return;
+    if (!requestAddresses(ids, addresses)) return;
     controls.SetPosition(kDjProgress, 60);
     FillPage(context, job, list, rows, addresses, counters);
   }
   SetPagingButtons(controls, kDjNextButton, kDjPreviousButton, counters.Page, counters.PageaCount);
   controls.SetPosition(kDjProgress, 0);
+}
+
+DjJob JobFromState(const DjSearchState& search) {
+  return DjJob{search.PendingQuery, search.LastQuery, search.Page,    search.PageaCount,
+               search.Site,         search.SiteName,  search.TypeName, search.Keyword};
 }
 
 void StartSearch(SearchContext& context, std::string query) {
@@ -247,12 +273,19 @@ std::string BuildDjQuery(ControlInterface& controls, DjSearchState& search, std:
 }
 
 void RestartDjWorker(SearchContext& context) {
-  const DjSearchState& search = context.state.djSearch;
-  DjJob job{search.PendingQuery, search.LastQuery, search.Page,    search.PageaCount,
-            search.Site,         search.SiteName,  search.TypeName, search.Keyword};
+  DjJob job = JobFromState(context.state.djSearch);
   SearchContext* c = &context;
   context.djWorker.Restart(
       [c, job = std::move(job)](WorkerRun& run) { RunDjSearch(*c, job, run); });
+}
+
+void ShowDjSearchAnswer(SearchContext& context, std::string_view answer,
+                        std::string_view addressAnswer) {
+  ShowAnswer(context, JobFromState(context.state.djSearch), answer,
+             [addressAnswer](const std::vector<std::string>& ids, JsonObject& addresses) {
+               if (!ids.empty()) addresses.Parse(addressAnswer);
+               return true;
+             });
 }
 
 void OnDjFindClicked(SearchContext& context) {

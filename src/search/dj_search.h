@@ -34,4 +34,11 @@ void OnDjSearchKey(SearchContext& context, int keyCode);
 void OnDjNextPage(SearchContext& context);
 void OnDjPreviousPage(SearchContext& context);
 
+// What a search worker does once the answer to PendingQuery has come, with
+// `addressAnswer` as the answer of the address request for the page's mixes:
+// the list, the page label and the paging buttons, as the search of the
+// state's site, type and keyword. Runs on the calling thread.
+void ShowDjSearchAnswer(SearchContext& context, std::string_view answer,
+                        std::string_view addressAnswer);
+
 }  // namespace larkbay
