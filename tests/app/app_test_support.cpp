@@ -71,4 +71,10 @@ std::shared_ptr<SeenBox> AnswerNextMessageBox(QMessageBox::StandardButton button
   return seen;
 }
 
+int TestTimeFactor() {
+  bool ok = false;
+  const int factor = qEnvironmentVariableIntValue("LARKBAY_TEST_TIME_FACTOR", &ok);
+  return ok && factor > 1 ? factor : 1;
+}
+
 }  // namespace larkbay::testing

@@ -45,4 +45,8 @@ struct SeenBox {
 // thread) and clicks `button` in it. The result is filled in when answered.
 std::shared_ptr<SeenBox> AnswerNextMessageBox(QMessageBox::StandardButton button);
 
+// How many times longer the waits of a test may take than in an ordinary
+// build: LARKBAY_TEST_TIME_FACTOR, which the sanitizer build sets; 1 without.
+int TestTimeFactor();
+
 }  // namespace larkbay::testing

@@ -92,7 +92,7 @@ class Remote {
   }
   // Waits until `done` holds, asking again and again.
   bool WaitFor(const std::function<bool()>& done, int timeoutMs = kLongMs) {
-    return QTest::qWaitFor(done, timeoutMs);
+    return QTest::qWaitFor(done, timeoutMs * testing::TestTimeFactor());
   }
   void Disconnect() { socket_.abort(); }
 
