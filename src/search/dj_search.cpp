@@ -107,17 +107,28 @@ void FillPage(SearchContext& context, const DjJob& job, const JsonObject& list, 
     DjAddresses urls = ReadDjAddresses(addresses, job.site, mix.SongID);
     mix.HQ = std::move(urls.HQ);
     mix.ST = std::move(urls.ST);
-    controls.AppendRow(kDjResultList, {mix.SongID, mix.SongName, mix.SongTime, mix.SongFileSize,
-                                       mix.SongUserName, mix.SongAddDate});
     records.push_back(std::move(mix));
-    if (60 + n <= 100) controls.SetPosition(kDjProgress, 60 + n);  // stops at its end
   }
+
+  // The rows, the mark and the widths in one call on the interface thread:
+  // one round trip for the page instead of one for each row.
+  controls.RunOnInterfaceThread([&] {
+    for (int n = 1; n <= rows; ++n) {
+      const DjRecord& mix = records[static_cast<size_t>(n) - 1];
+      controls.AppendRow(kDjResultList, {mix.SongID, mix.SongName, mix.SongTime, mix.SongFileSize,
+                                         mix.SongUserName, mix.SongAddDate});
+      if (60 + n <= 100) controls.SetPosition(kDjProgress, 60 + n);  // stops at its end
+    }
+  });
   MarkPlayingRow(context, records);
 
-  for (const std::string& member : firstMembers)
-    for (const SizedColumn& sized : kSizedColumns)
-      if (member == sized.member) controls.SetColumnWidth(kDjResultList, sized.column, sized.width);
-  controls.SetColumnWidth(kDjResultList, kDjColumnCount - 1, kFitToHeader);
+  controls.RunOnInterfaceThread([&] {
+    for (const std::string& member : firstMembers)
+      for (const SizedColumn& sized : kSizedColumns)
+        if (member == sized.member)
+          controls.SetColumnWidth(kDjResultList, sized.column, sized.width);
+    controls.SetColumnWidth(kDjResultList, kDjColumnCount - 1, kFitToHeader);
+  });
 
   controls.RunOnInterfaceThread([&] {
     DjSearchState& search = context.state.djSearch;

@@ -77,25 +77,34 @@ void FillPage(SearchContext& context, const SongJob& job, const JsonObject& answ
   const int rows = std::min(counters.ListCount, list.GetCount(""));
   std::vector<SongRecord> records;
   records.reserve(static_cast<size_t>(std::max(rows, 0)));
+  std::vector<std::vector<std::string>> cells;
+  cells.reserve(records.capacity());
   std::vector<std::string> firstMembers;
   for (int n = 1; n <= rows; ++n) {
     const JsonObject entry = list.GetItemObject(n - 1, "");
     SongRecord song = ReadSongRecord(entry);
     if (n == 1) entry.GetNames(firstMembers, "");
-    controls.AppendRow(kSongResultList,
-                       {std::to_string(n), song.SongName, song.SongArtists, song.SongAlbum,
-                        song.SongTime, song.HD != "0" ? kMark : "", song.HQ != "0" ? kMark : "",
-                        song.SQ != "0" ? kMark : "", !song.SongMV.empty() ? kMark : ""});
+    cells.push_back({std::to_string(n), song.SongName, song.SongArtists, song.SongAlbum,
+                     song.SongTime, song.HD != "0" ? kMark : "", song.HQ != "0" ? kMark : "",
+                     song.SQ != "0" ? kMark : "", !song.SongMV.empty() ? kMark : ""});
     records.push_back(std::move(song));
-    // The bar stops at its end: past 50 rows there is nothing to move.
-    if (50 + n <= 100) controls.SetPosition(kSongProgress, 50 + n);
   }
 
-  controls.SetColumnWidth(kSongResultList, 0, kFitToHeader);
-  for (const std::string& member : firstMembers)
-    for (const SizedColumn& sized : kSizedColumns)
-      if (member == sized.member) controls.SetColumnWidth(kSongResultList, sized.column, sized.width);
-  controls.SetColumnWidth(kSongResultList, 9, kFitToHeader);
+  // The rows and widths in one call on the interface thread: one round trip
+  // for the page instead of one for each row.
+  controls.RunOnInterfaceThread([&] {
+    for (int n = 1; n <= rows; ++n) {
+      controls.AppendRow(kSongResultList, cells[static_cast<size_t>(n) - 1]);
+      // The bar stops at its end: past 50 rows there is nothing to move.
+      if (50 + n <= 100) controls.SetPosition(kSongProgress, 50 + n);
+    }
+    controls.SetColumnWidth(kSongResultList, 0, kFitToHeader);
+    for (const std::string& member : firstMembers)
+      for (const SizedColumn& sized : kSizedColumns)
+        if (member == sized.member)
+          controls.SetColumnWidth(kSongResultList, sized.column, sized.width);
+    controls.SetColumnWidth(kSongResultList, 9, kFitToHeader);
+  });
 
   controls.RunOnInterfaceThread([&] {
     SongSearchState& search = context.state.songSearch;

@@ -325,6 +325,7 @@ bool QtControls::SetEnabled(std::string_view name, bool enabled) {
     QWidget* w = FindWidget(name);
     if (!w) return false;
     w->setEnabled(enabled);
+    if (enabled) ReleasePainting(w);
     return true;
   });
 }
@@ -374,6 +375,7 @@ bool QtControls::SetPosition(std::string_view name, int position) {
   return OnGui([&] {
     auto* bar = qobject_cast<QProgressBar*>(Find(name));
     if (!bar) return false;
+    HoldPainting(bar, kProgressPaintHoldMs);
     bar->setValue(std::clamp(position, bar->minimum(), bar->maximum()));
     return true;
   });

@@ -13,7 +13,20 @@
 #include "app/controls/qt_controls.h"
 #include "platform/worker_gate.h"
 
+class QWidget;
+
 namespace larkbay {
+
+// A worker's page arrives one queued call at a time, and the event loop ran
+// a paint between any two of them (a progress bar even paints at once on
+// each step): a shown list took ten times as long to fill as a hidden one.
+// A widget that is being changed this way is not painted for at most
+// `holdMs`; then (or when released earlier, as a list is once enabled at the
+// end of its page) it paints once, as it is by then.
+void HoldPainting(QWidget* widget, int holdMs);
+void ReleasePainting(QWidget* widget);
+inline constexpr int kListPaintHoldMs = 100;
+inline constexpr int kProgressPaintHoldMs = 40;
 
 template <typename Work>
 auto QtControls::OnGui(Work&& work) {

@@ -142,6 +142,7 @@ bool QtControls::DeleteAllRows(std::string_view name) {
   return OnGui([&] {
     auto* list = qobject_cast<QTreeWidget*>(Find(name));
     if (!list) return false;
+    HoldPainting(list, kListPaintHoldMs);
     list->clear();
     return true;
   });

@@ -2,7 +2,9 @@
 #include <QBrush>
 #include <QHeaderView>
 #include <QPalette>
+#include <QTimer>
 #include <QTreeWidget>
+#include <QVariant>
 #include <algorithm>
 
 #include "app/controls/qt_controls.h"
@@ -26,7 +28,22 @@ Colour FromQColor(const QColor& colour) {
 // automatic widths leave.
 constexpr int kFitMargin = 12;
 
+constexpr char kPaintHeld[] = "larkbayPaintHeld";
+
 }  // namespace
+
+void HoldPainting(QWidget* widget, int holdMs) {
+  if (!widget || widget->property(kPaintHeld).toBool() || !widget->updatesEnabled()) return;
+  widget->setProperty(kPaintHeld, true);
+  widget->setUpdatesEnabled(false);
+  QTimer::singleShot(holdMs, widget, [widget] { ReleasePainting(widget); });
+}
+
+void ReleasePainting(QWidget* widget) {
+  if (!widget || !widget->property(kPaintHeld).toBool()) return;
+  widget->setProperty(kPaintHeld, false);
+  widget->setUpdatesEnabled(true);
+}
 
 bool QtControls::SetColumnWidth(std::string_view name, int column, int width) {
   return OnGui([&] {
@@ -71,6 +88,7 @@ int QtControls::AppendRow(std::string_view name, const std::vector<std::string>&
   return OnGui([&] {
     auto* list = qobject_cast<QTreeWidget*>(Find(name));
     if (!list) return -1;
+    HoldPainting(list, kListPaintHoldMs);
     auto* item = new QTreeWidgetItem;
     const int columns = list->columnCount();
     for (int column = 0; column < columns; ++column) {
