@@ -60,10 +60,12 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
   qputenv("LARKBAY_SERVER_BINARY", LARKBAY_SERVER_BINARY);
+  // The engine writes its last files while the application ends: the
+  // folder goes after it.
+  QTemporaryDir root;
   QApplication app(argc, argv);
   const qint64 megabytes = argc > 1 ? std::atoll(argv[1]) : 200;
 
-  QTemporaryDir root;
   qputenv("APPDATA", root.filePath(QStringLiteral("appdata")).toLocal8Bit());
   qputenv("XDG_DESKTOP_DIR", root.filePath(QStringLiteral("desktop")).toLocal8Bit());
   QDir().mkpath(root.filePath(QStringLiteral("media/audio")));
