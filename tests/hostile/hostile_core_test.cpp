@@ -596,7 +596,7 @@ std::vector<Case> Cases() {
   for (const auto& [name, line] : std::vector<std::pair<std::string, std::string>>{
            {"missing Date", ""}, {"garbage Date", "Date: yesterday, around noon \x01"}}) {
     cases.push_back(Case{name, Doc::kClock,
-                         [line](HostileGateway& g) {
+                         [line = line](HostileGateway& g) {
                            g.Set(Doc::kClock, [line](const RecordedRequest&, const Normal&) {
                              return Answer::Raw("HTTP/1.1 200 OK\r\n" + (line.empty() ? "" : line + "\r\n") +
                                                 "Content-Length: 0\r\nConnection: close\r\n\r\n");
