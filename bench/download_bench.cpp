@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -18,11 +17,12 @@
 #include "app/program.h"
 #include "downloads/download_list.h"
 #include "downloads/download_manager.h"
-#include "search_start_steps.h"
+#include "bench_program.h"
 #include "server_run.h"
 #include "state/program_state.h"
 
 using namespace larkbay;
+using bench::WaitFor;
 
 namespace {
 
@@ -34,21 +34,6 @@ bool WriteFile(const QString& path, qint64 bytes) {
   for (qint64 written = 0; written < bytes; written += block.size())
     if (file.write(block.constData(), std::min<qint64>(block.size(), bytes - written)) < 0)
       return false;
-  return true;
-}
-
-// Runs the event loop until `done` or `timeoutMs`; false on the timeout. The
-// loop sleeps between checks as the program's own would: spinning here took
-// a core from the engine's download on a two-core machine.
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > timeoutMs) return false;
-    QEventLoop loop;
-    QTimer::singleShot(5, &loop, &QEventLoop::quit);
-    loop.exec();
-  }
   return true;
 }
 
@@ -92,19 +77,8 @@ int main(int argc, char** argv) {
   const double curlSeconds = timer.elapsed() / 1000.0;
   QFile::remove(root.filePath(QStringLiteral("curl.out")));
 
-  ProgramOptions options;
-  options.apiBase = server.Base().toStdString();
-  options.steps = [](StartupContext& c) {
-    return testing::SearchStartSteps(c, LARKBAY_ENGINE_DIR);
-  };
-  bool shown = false;
-  options.mainWindowShown = [&shown] { shown = true; };
-  auto program = std::make_unique<Program>(std::move(options));
-  program->Start();
-  if (!WaitFor([&] { return shown; }, 60000) || !program->Engine().Running()) {
-    std::fprintf(stderr, "the program did not start with the engine\n");
-    return 1;
-  }
+  auto program = bench::StartWithEngine(server.Base().toStdString(), LARKBAY_ENGINE_DIR);
+  if (!program) return 1;
   ProgramState& state = program->State();
   auto finished = [&](size_t from, size_t count) {
     if (state.DownloadTasks.size() < from + count) return false;

@@ -21,7 +21,7 @@
 #include "app/program.h"
 #include "app/windows/main_window.h"
 #include "platform/control_names.h"
-#include "search_start_steps.h"
+#include "bench_program.h"
 #include "server_run.h"
 #include "state/program_state.h"
 
@@ -34,18 +34,6 @@ long ResidentKb() {
   for (std::string line; std::getline(status, line);)
     if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
   return 0;
-}
-
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > timeoutMs) return false;
-    QEventLoop loop;
-    QTimer::singleShot(2, &loop, &QEventLoop::quit);
-    loop.exec();
-  }
-  return true;
 }
 
 // One page of the main window: its box, its buttons and where its page is kept.
@@ -81,19 +69,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the server did not start\n");
     return 1;
   }
-  ProgramOptions options;
-  options.apiBase = server.Base().toStdString();
-  options.steps = [](StartupContext& c) {
-    return testing::SearchStartSteps(c, LARKBAY_ENGINE_DIR);
-  };
-  bool shown = false;
-  options.mainWindowShown = [&shown] { shown = true; };
-  auto program = std::make_unique<Program>(std::move(options));
-  program->Start();
-  if (!WaitFor([&] { return shown; }, 60000) || !program->Engine().Running()) {
-    std::fprintf(stderr, "the program did not start with the engine\n");
-    return 1;
-  }
+  auto program = bench::StartWithEngine(server.Base().toStdString(), LARKBAY_ENGINE_DIR);
+  if (!program) return 1;
   AppProgramState& state = program->State();
   SearchContext& search = program->Search();
   MainWindow* window = program->Main();
