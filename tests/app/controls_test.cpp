@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "app/controls/qt_controls.h"
+#include "app/controls/qt_controls_gui_thread.h"
 #include "app/windows/main_window.h"
 #include "app/windows/startup_window.h"
 #include "search/search_worker.h"
@@ -241,6 +242,54 @@ class ControlsTest : public QObject {
     QCOMPARE(tree->topLevelItem(1)->data(1, Qt::ForegroundRole), QVariant());
     while (controls_->ColumnCount(list) > 0) QVERIFY(controls_->DeleteColumn(list, 0));
     QVERIFY(!controls_->DeleteColumn(list, 0));
+  }
+
+  // A fitted column is as wide as the view itself would make it, for every
+  // kind of text a page brings, however often a text repeats.
+  void fittedWidthsMatchTheViewsOwn_data() {
+    QTest::addColumn<QStringList>("cells");
+    const auto texts = [](std::initializer_list<const char*> utf8) {
+      QStringList list;
+      for (const char* text : utf8) list << QString::fromUtf8(text);
+      return list;
+    };
+    QTest::newRow("numbers") << texts({"1", "22", "100", "7"});
+    QTest::newRow("Chinese names") << texts({"晴天之后 第1首", "城市日记", "夜色电音 第100期"});
+    QTest::newRow("Latin and marks") << texts({"√", "Wide Wide Wide", "iiii", "√", "√"});
+    QTest::newRow("repeated artist") << QStringList(40, QString::fromUtf8("林小雨"));
+    QTest::newRow("empty cells among") << texts({"", "04:31", "", "62:10"});
+  }
+  void fittedWidthsMatchTheViewsOwn() {
+    QFETCH(QStringList, cells);
+    const char* list = "Song_超级列表框_搜索结果";
+    auto* tree = main_->findChild<QTreeWidget*>(QString::fromUtf8(list));
+    controls_->InsertColumn(list, "歌曲名称", 0, ColumnAlign::Left);
+    for (const QString& cell : cells) controls_->AppendRow(list, {cell.toUtf8().toStdString()});
+    QVERIFY(controls_->SetColumnWidth(list, 0, kFitToContents));
+    const QAbstractItemView* view = tree;
+    const int viewOwn = view->sizeHintForColumn(0);
+    QVERIFY(viewOwn > 0);
+    // The same width as the view's, give or take the rounding of a pixel.
+    const int fitted = controls_->ColumnWidth(list, 0) - 12;
+    QVERIFY2(std::abs(fitted - viewOwn) <= 1,
+             qPrintable(QStringLiteral("fitted %1, view %2").arg(fitted).arg(viewOwn)));
+  }
+
+  // A list a worker fills is not painted until its page is done; the
+  // timer of an earlier, already ended hold must not end a later one.
+  void aPaintingHoldEndsOnlyByItsOwnTimerOrRelease() {
+    auto* tree = main_->findChild<QTreeWidget*>(QString::fromUtf8("Song_超级列表框_搜索结果"));
+    HoldPainting(tree, 50);
+    QVERIFY(!tree->updatesEnabled());
+    ReleasePainting(tree);
+    QVERIFY(tree->updatesEnabled());
+    HoldPainting(tree, 5000);
+    QTest::qWait(200);
+    QVERIFY(!tree->updatesEnabled());
+    ReleasePainting(tree);
+    QVERIFY(tree->updatesEnabled());
+    HoldPainting(tree, 20);
+    QTRY_VERIFY_WITH_TIMEOUT(tree->updatesEnabled(), 2000);
   }
 
   void focusLabelsActivityAndClipboard() {

@@ -1,11 +1,15 @@
 // The list views' columns, batched rows and cell colours in QtControls.
 #include <QBrush>
+#include <QFontMetricsF>
+#include <QHash>
 #include <QHeaderView>
 #include <QPalette>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVariant>
 #include <algorithm>
+#include <cmath>
 
 #include "app/controls/qt_controls.h"
 #include "app/controls/qt_controls_gui_thread.h"
@@ -30,18 +34,47 @@ constexpr int kFitMargin = 12;
 
 constexpr char kPaintHeld[] = "larkbayPaintHeld";
 
+// The widest cell of a column as the list's delegate would size it: the
+// text's advance in the list's font and the focus frame's margin on both
+// sides. A page repeats most of its cells (an artist, a duration, a mark), so
+// each distinct text is measured once, and as the view itself does, a huge
+// list is sized by its first rows.
+int WidestCell(const QTreeWidget* list, int column) {
+  const QFontMetricsF metrics(list->font());
+  const int rows = std::min(list->topLevelItemCount(),
+                            std::max(list->header()->resizeContentsPrecision(), 1));
+  QHash<QString, qreal> measured;
+  qreal widest = 0;
+  for (int row = 0; row < rows; ++row) {
+    const QString text = list->topLevelItem(row)->text(column);
+    if (text.isEmpty()) continue;
+    auto known = measured.constFind(text);
+    if (known == measured.constEnd()) known = measured.insert(text, metrics.horizontalAdvance(text));
+    widest = std::max(widest, *known);
+  }
+  if (widest <= 0) return 0;
+  const int textMargin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+  return static_cast<int>(std::ceil(widest)) + 2 * textMargin;
+}
+
 }  // namespace
 
 void HoldPainting(QWidget* widget, int holdMs) {
-  if (!widget || widget->property(kPaintHeld).toBool() || !widget->updatesEnabled()) return;
-  widget->setProperty(kPaintHeld, true);
+  if (!widget || widget->property(kPaintHeld).toInt() != 0 || !widget->updatesEnabled()) return;
+  // Each hold has its own number, so the timer of an earlier hold, released
+  // long ago, cannot end a later one in the middle of its rows.
+  static int lastHold = 0;
+  const int hold = lastHold = lastHold % 1000000 + 1;
+  widget->setProperty(kPaintHeld, hold);
   widget->setUpdatesEnabled(false);
-  QTimer::singleShot(holdMs, widget, [widget] { ReleasePainting(widget); });
+  QTimer::singleShot(holdMs, widget, [widget, hold] {
+    if (widget->property(kPaintHeld).toInt() == hold) ReleasePainting(widget);
+  });
 }
 
 void ReleasePainting(QWidget* widget) {
-  if (!widget || !widget->property(kPaintHeld).toBool()) return;
-  widget->setProperty(kPaintHeld, false);
+  if (!widget || widget->property(kPaintHeld).toInt() == 0) return;
+  widget->setProperty(kPaintHeld, 0);
   widget->setUpdatesEnabled(true);
 }
 
@@ -50,9 +83,7 @@ bool QtControls::SetColumnWidth(std::string_view name, int column, int width) {
     auto* list = qobject_cast<QTreeWidget*>(Find(name));
     if (!list || column < 0 || column >= list->columnCount()) return false;
     if (width == kFitToContents || width == kFitToHeader) {
-      // QTreeView keeps its override protected; the view's own answer is public.
-      const QAbstractItemView* view = list;
-      int fit = list->topLevelItemCount() > 0 ? view->sizeHintForColumn(column) : 0;
+      int fit = WidestCell(list, column);
       if (width == kFitToHeader) fit = std::max(fit, list->header()->sectionSizeHint(column));
       width = fit + kFitMargin;
     }
