@@ -1,13 +1,28 @@
 #include "bench_program.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 
 #include "search_start_steps.h"
 
 namespace larkbay::bench {
+
+void PrepareProcess() {
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  qputenv("LARKBAY_SERVER_BINARY", LARKBAY_SERVER_BINARY);
+}
+
+void UseScratchFolders(const QTemporaryDir& root) {
+  qputenv("APPDATA", root.filePath(QStringLiteral("appdata")).toLocal8Bit());
+  qputenv("XDG_DESKTOP_DIR", root.filePath(QStringLiteral("desktop")).toLocal8Bit());
+}
 
 bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
   QElapsedTimer timer;

@@ -9,7 +9,17 @@
 
 #include "app/program.h"
 
+class QTemporaryDir;
+
 namespace larkbay::bench {
+
+// Before the application is made: the engine's process settings for a
+// machine without a display, and the server the benchmark starts.
+void PrepareProcess();
+
+// The program's data folder and desktop inside `root`, made before the
+// application so that they outlive the engine's last writes.
+void UseScratchFolders(const QTemporaryDir& root);
 
 // Runs the event loop until `done` or `timeoutMs`; false on the timeout. It
 // sleeps between checks as the program's own loop does: spinning here took a

@@ -40,19 +40,14 @@ bool WriteFile(const QString& path, qint64 bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-  qputenv("LARKBAY_SERVER_BINARY", LARKBAY_SERVER_BINARY);
+  bench::PrepareProcess();
   // The engine writes its last files while the application ends: the
   // folder goes after it.
   QTemporaryDir root;
   QApplication app(argc, argv);
   const qint64 megabytes = argc > 1 ? std::atoll(argv[1]) : 200;
 
-  qputenv("APPDATA", root.filePath(QStringLiteral("appdata")).toLocal8Bit());
-  qputenv("XDG_DESKTOP_DIR", root.filePath(QStringLiteral("desktop")).toLocal8Bit());
+  bench::UseScratchFolders(root);
   QDir().mkpath(root.filePath(QStringLiteral("media/audio")));
   const QString big = root.filePath(QStringLiteral("media/audio/big-hq.mp3"));
   const QString small = root.filePath(QStringLiteral("media/audio/small-hq.mp3"));

@@ -51,19 +51,14 @@ struct Page {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-  qputenv("LARKBAY_SERVER_BINARY", LARKBAY_SERVER_BINARY);
+  bench::PrepareProcess();
   // The engine writes its last files while the application ends: the
   // folder goes after it.
   QTemporaryDir root;
   QApplication app(argc, argv);
   const int searches = argc > 1 ? std::max(20, std::atoi(argv[1])) : 1000;
 
-  qputenv("APPDATA", root.filePath(QStringLiteral("appdata")).toLocal8Bit());
-  qputenv("XDG_DESKTOP_DIR", root.filePath(QStringLiteral("desktop")).toLocal8Bit());
+  bench::UseScratchFolders(root);
   testing::ServerRun server;
   if (!server.Start()) {
     std::fprintf(stderr, "the server did not start\n");

@@ -172,15 +172,6 @@ class Program {
   std::int64_t lastAnswerMs_ = 0;
 };
 
-std::set<fs::path> Snapshot(const fs::path& root) {
-  std::set<fs::path> paths;
-  std::error_code error;
-  for (auto it = fs::recursive_directory_iterator(root, error); it != fs::recursive_directory_iterator();
-       it.increment(error))
-    paths.insert(it->path());
-  return paths;
-}
-
 class HostileApp : public ::testing::Test {
  protected:
   void SetUp() override {

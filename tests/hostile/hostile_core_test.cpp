@@ -845,15 +845,6 @@ std::vector<Case> Cases() {
 
 // --- the run -------------------------------------------------------------------
 
-std::set<fs::path> Snapshot(const fs::path& root) {
-  std::set<fs::path> paths;
-  std::error_code error;
-  for (auto it = fs::recursive_directory_iterator(root, error); it != fs::recursive_directory_iterator();
-       it.increment(error))
-    paths.insert(it->path());
-  return paths;
-}
-
 TEST(HostileServer, EveryDocumentEveryCase) {
   const fs::path suite = SuiteRoot();
   // Whatever a flow would write to the user's folders lands in the suite's.

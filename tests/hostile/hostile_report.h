@@ -1,11 +1,14 @@
 #pragma once
 // The hostile suite's table: one row a case, written to a Markdown file in
-// the build tree and printed when the run ends. And the peak resident memory
-// of this process over one case.
+// the build tree and printed when the run ends. And what a case is measured
+// by besides: the peak resident memory of this process over it, and the
+// paths under a folder before and after it.
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -92,5 +95,15 @@ class PeakMeter {
  private:
   std::int64_t startKb_ = 0;
 };
+
+// Every path under `root`, to tell what a case wrote where.
+inline std::set<std::filesystem::path> Snapshot(const std::filesystem::path& root) {
+  std::set<std::filesystem::path> paths;
+  std::error_code error;
+  for (auto it = std::filesystem::recursive_directory_iterator(root, error);
+       it != std::filesystem::recursive_directory_iterator(); it.increment(error))
+    paths.insert(it->path());
+  return paths;
+}
 
 }  // namespace larkbay::hostile
