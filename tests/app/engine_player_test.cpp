@@ -50,6 +50,12 @@ class EnginePlayerTest : public QObject {
     if (!QTest::qWaitFor([&] { return result->has_value(); }, 5000)) return QStringLiteral("(none)");
     return result->value_or(QStringLiteral("(none)"));
   }
+  // The bar's classes and the cause of its last failure, to say why it does not play.
+  static QString PlayerState(EnginePageHost& host) {
+    return Evaluate(host,
+                    "(function () { var bar = document.querySelector('.sm2-bar-ui');"
+                    " return bar ? bar.className + ' / ' + (bar.getAttribute('data-failure') || '-') : '(none)'; })()");
+  }
   // The player bar's elapsed time, "m:ss".
   static QString Elapsed(EnginePageHost& host) {
     return Evaluate(host, "document.querySelector('.sm2-inline-time').textContent");
@@ -113,9 +119,9 @@ class EnginePlayerTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(Count(events, AQUA_EVENT_LOAD_END) >= 1, kTimeoutMs);
     QVERIFY(state.appState.AutoPlay);
     QVERIFY(Evaluate(engine, "document.querySelectorAll('.sm2-playlist-bd li').length").toInt() > 0);
-    QTRY_VERIFY_WITH_TIMEOUT(Elapsed(engine) != QStringLiteral("0:00") &&
-                                 Elapsed(engine) != QStringLiteral("(none)"),
-                             kTimeoutMs);
+    QTRY_VERIFY2_WITH_TIMEOUT(Elapsed(engine) != QStringLiteral("0:00") &&
+                                  Elapsed(engine) != QStringLiteral("(none)"),
+                              qPrintable(PlayerState(engine)), kTimeoutMs);
     const QString before = Elapsed(engine);
     QTRY_VERIFY_WITH_TIMEOUT(Elapsed(engine) > before, kTimeoutMs);
 

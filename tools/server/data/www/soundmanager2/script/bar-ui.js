@@ -36,7 +36,7 @@
         onpause: function () { events.state(false); },
         onstop: function () { events.state(false); },
         onfinish: function () { events.state(false); events.finished(); },
-        onload: function (ok) { if (!ok) events.failed(); }
+        onload: function (ok) { if (!ok) events.failed('load failed'); }
       });
     };
     this.toggle = function () {
@@ -60,9 +60,16 @@
     audio.addEventListener('play', function () { events.state(true); });
     audio.addEventListener('pause', function () { events.state(false); });
     audio.addEventListener('ended', function () { events.state(false); events.finished(); });
-    audio.addEventListener('error', function () { events.failed(); });
+    audio.addEventListener('error', function () {
+      events.failed(audio.error ? 'media error ' + audio.error.code + ' ' + (audio.error.message || '') : 'media error');
+    });
     this.load = function (url) { audio.src = url; };
-    this.toggle = function () { if (audio.paused) { var p = audio.play(); if (p && p.catch) p.catch(events.failed); } else audio.pause(); };
+    // A play cut short by a pause or by the next track is no failure.
+    function refused(error) {
+      if (error && error.name === 'AbortError') return;
+      events.failed('play refused: ' + (error && error.name ? error.name + ' ' + error.message : String(error)));
+    }
+    this.toggle = function () { if (audio.paused) { var p = audio.play(); if (p && p.catch) p.catch(refused); } else audio.pause(); };
     this.playing = function () { return !audio.paused; };
     this.seek = function (fraction) { if (audio.duration) audio.currentTime = fraction * audio.duration; };
     this.volume = function (value) { audio.volume = value / 100; };
@@ -99,7 +106,9 @@
       finished: function () {
         if (current + 1 < links.length) select(current + 1, true);
       },
-      failed: function () {
+      failed: function (cause) {
+        // The cause stays on the player for whoever looks into it.
+        root.setAttribute('data-failure', cause || '');
         root.classList.add('sm2-error');
         root.classList.remove('playing');
       }
@@ -121,6 +130,7 @@
       links.forEach(function (link, n) { link.parentNode.classList.toggle('selected', n === index); });
       current = index;
       root.classList.remove('sm2-error');
+      root.removeAttribute('data-failure');
       showTitle(index);
       engine.load(links[index].getAttribute('href'));
       events.progress(0, 0);
