@@ -1,12 +1,13 @@
 #include "engine.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QtGlobal>
-#include <unistd.h>
 
 #include "browser_view.h"
 
@@ -93,21 +94,25 @@ void Engine::CreateProfile() {
   // data folder of the desktop (~/.local/share/<program>/QtWebEngine/), and a
   // storage path set afterwards does not move it: while it is made the data
   // folder points into the profile's own, so nothing lands outside it.
+  // The variable is changed in place and never removed: other threads may
+  // read the environment meanwhile, and a value replaced in place is safe
+  // for them where adding or removing a variable moves the whole table (the
+  // program sets it before its threads start). Without it the desktop's
+  // default stands, so that is what it gets back.
   const bool ownData = !settings_.user_data_path.isEmpty();
-  const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
-  const bool hadDataHome = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+  QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+  if (dataHome.isEmpty() && !qgetenv("HOME").isEmpty())
+    dataHome = qgetenv("HOME") + "/.local/share";
   if (ownData) {
     const QString defaults = settings_.user_data_path + QStringLiteral("/profile-defaults");
     QDir().mkpath(defaults);
     qputenv("XDG_DATA_HOME", QFile::encodeName(defaults));
   }
   profile_ = new QWebEngineProfile(QStringLiteral("Default"), QCoreApplication::instance());
-  if (ownData) {
-    if (hadDataHome)
-      qputenv("XDG_DATA_HOME", dataHome);
-    else
-      qunsetenv("XDG_DATA_HOME");
-  }
+  if (ownData && !dataHome.isEmpty())
+    qputenv("XDG_DATA_HOME", dataHome);
+  else if (ownData)
+    qunsetenv("XDG_DATA_HOME");
   if (ownData) {
     QDir().mkpath(settings_.user_data_path);
     profile_->setPersistentStoragePath(settings_.user_data_path);

@@ -1,4 +1,7 @@
 // The Lark-Bay client. Takes no arguments.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <chrono>
 #include <cstdio>
@@ -6,8 +9,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "app/automation/automation_channel.h"
 #include "app/logging/developer_log_file.h"
@@ -34,7 +35,8 @@ long MillisecondsSinceProcessStart() {
   timespec now{};
   clock_gettime(CLOCK_BOOTTIME, &now);
   const double ticks = static_cast<double>(sysconf(_SC_CLK_TCK));
-  const double nowMs = static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
+  const double nowMs =
+      static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
   return static_cast<long>(nowMs - static_cast<double>(startTicks) * 1000.0 / ticks);
 }
 
@@ -54,10 +56,22 @@ void EnsureRuntimeDirectory() {
   ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
 }
 
+// The browser engine points XDG_DATA_HOME into its own folder while it makes
+// its profile, on the interface thread while workers may read the
+// environment. Present from the start (with the desktop's default, which is
+// what its absence means), the variable is then only replaced in place.
+void EnsureDataHome() {
+  const char* set = std::getenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
+  if ((set && *set) || !home || !*home) return;
+  ::setenv("XDG_DATA_HOME", (std::string(home) + "/.local/share").c_str(), 1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   EnsureRuntimeDirectory();
+  EnsureDataHome();
   // The browser engine plugin shares OpenGL contexts with the host; this must
   // be set before the application object exists.
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);

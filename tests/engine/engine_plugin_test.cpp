@@ -259,6 +259,10 @@ void EnginePluginTest::startsWithEventsInOrder() {
   QVERIFY2(flags.contains(QStringLiteral("--autoplay-policy=no-user-gesture-required")),
            qPrintable(flags));
   QVERIFY2(!flags.contains(QStringLiteral("single-process")), qPrintable(flags));
+  // The data folder the engine borrowed while it made its profile is the
+  // desktop's default again (it was not set: the default is what it meant).
+  QCOMPARE(qEnvironmentVariable("XDG_DATA_HOME"),
+           qEnvironmentVariable("HOME") + QStringLiteral("/.local/share"));
   // Started once only.
   QCOMPARE(aqua_.AquaDoWinMain(), -1);
   QCOMPARE(events_.count(0), 1);
