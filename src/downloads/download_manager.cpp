@@ -241,10 +241,15 @@ void OnDownloadUpdated(DownloadContext& context, DownloadItem& item) {
   if (!task) return;
   switch (task->State) {
     case kTaskPaused:
-      item.Pause();
-      break;
     case kTaskResumeRequested:
-      item.Resume();
+      // The browser may end a download while it is paused (the server drops
+      // a connection nobody reads from): then it failed, whatever was asked.
+      if (item.IsCanceled())
+        EndAsFailed(*task, item);
+      else if (task->State == kTaskPaused)
+        item.Pause();
+      else
+        item.Resume();
       break;
     case kTaskDeleted:
     case kTaskDeletedWithFile:

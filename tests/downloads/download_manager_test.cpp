@@ -339,6 +339,31 @@ TEST_F(DownloadManagerTest, PauseResumeAndDeleteReachTheBrowser) {
   EXPECT_EQ(Rows(), 0) << "a deleted task's row does not come back";
 }
 
+TEST_F(DownloadManagerTest, ADownloadTheBrowserEndsWhilePausedShowsAsFailed) {
+  // Paused, and paused with its resumption asked for but not yet passed on.
+  for (const bool resumeAsked : {false, true}) {
+    SCOPED_TRACE(resumeAsked ? "resume asked" : "paused");
+    FakeItem item = Start(resumeAsked ? "resume-asked" : "paused");
+    OnBeforeDownload(context_, item);
+    const std::string partial = TaskOfDownload(context_, item.id)->TempPath + ".download";
+    std::ofstream(partial) << std::string(20000, 'p');
+    Select(item.id);
+    RunDownloadTaskCommand(context_, kPauseTaskCommand);
+    OnDownloadUpdated(context_, item);
+    if (resumeAsked) RunDownloadTaskCommand(context_, kResumeTaskCommand);
+    item.answers.clear();
+    item.inProgress = false;
+    item.canceled = true;
+    item.reason = kDownloadInterruptNetworkFailed;
+    OnDownloadUpdated(context_, item);
+    EXPECT_EQ(Row(0)[4], "下载错误");
+    EXPECT_EQ(controls_.CellToolTip(kDownloadList, 0, 4), "连接中断(网络错误 20)");
+    EXPECT_TRUE(item.answers.empty()) << "nothing is asked of a download that has ended";
+    EXPECT_FALSE(fs::exists(partial));
+    RunDownloadTaskCommand(context_, kDeleteTaskCommand);
+  }
+}
+
 TEST_F(DownloadManagerTest, DeletingAnOlderTaskLeavesTheNewerRowsRight) {
   FakeItem first = Start("first"), second = Start("second"), third = Start("third");
   for (FakeItem* item : {&first, &second, &third}) OnBeforeDownload(context_, *item);
