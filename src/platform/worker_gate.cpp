@@ -44,7 +44,10 @@ bool WorkerGate::Call(const std::function<void(std::function<void()> task)>& pos
     {
       std::lock_guard lock(mutex);
       if (self->closed_ || pending->stage != PendingCall::Stage::kWaiting) {
+        // The worker may not have woken from the close yet: it must see
+        // the call dropped, or it waits for good.
         pending->stage = PendingCall::Stage::kAbandoned;
+        self->changed_.notify_all();
         return;
       }
       pending->stage = PendingCall::Stage::kRunning;
@@ -59,6 +62,7 @@ bool WorkerGate::Call(const std::function<void(std::function<void()> task)>& pos
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [&] {
     return pending->stage == PendingCall::Stage::kDone ||
+           pending->stage == PendingCall::Stage::kAbandoned ||
            (closed_ && pending->stage == PendingCall::Stage::kWaiting);
   });
   if (pending->stage == PendingCall::Stage::kDone) return true;

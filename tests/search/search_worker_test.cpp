@@ -9,6 +9,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <future>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -116,6 +118,34 @@ TEST(SearchWorker, StoppingAWorkerBlockedInAControlCallNeverDeadlocks) {
   worker.reset();  // joins: the blocked call has been let go
   ui.RunAll();     // the call that was waiting runs nothing now
   EXPECT_EQ(carriedOut, before);
+}
+
+// After a stop the interface thread may reach a waiting call before the
+// worker has woken from the stop: it drops the call, and the worker's wait
+// must end all the same (it waited for good, and the interface thread that
+// joined it with it).
+TEST(SearchWorker, ACallDroppedBeforeTheStoppedWorkerWokeStillEndsItsWait) {
+  auto gate = std::make_shared<WorkerGate>();
+  auto answer = std::make_shared<std::promise<bool>>();
+  std::future<bool> answered = answer->get_future();
+  std::thread worker([gate, answer] {
+    // The stop, and the interface thread's turn, before the worker waits.
+    const bool ran = gate->Call(
+        [gate](std::function<void()> task) {
+          gate->Close();
+          task();
+        },
+        [] {});
+    answer->set_value(ran);
+  });
+  const bool ended = answered.wait_for(10s) == std::future_status::ready;
+  EXPECT_TRUE(ended) << "the worker still waits for a call that was dropped";
+  if (!ended) {
+    worker.detach();  // it holds only what it shares
+    return;
+  }
+  worker.join();
+  EXPECT_FALSE(answered.get());
 }
 
 }  // namespace
