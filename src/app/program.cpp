@@ -60,8 +60,8 @@ Program::Program(ProgramOptions options)
   StartupHooks hooks;
   hooks.settingsMenu = [this] {
     SettingsMenu(state_, mainWindow_);
-    autoPlayRead_ = true;
-    if (pageLoadedEarly_ && context_.pageHost) OnPageLoadFinished(state_, *context_.pageHost);
+    if (autoPlayTiming_.SettingRead(engineHost_.PagesHandedOver()) && context_.pageHost)
+      OnPageLoadFinished(state_, *context_.pageHost);
   };
   hooks.installDispatcher = [this] {
     if (mainWindow_) InstallCommandDispatcher(*mainWindow_, state_, MainWindowCommands(state_, &search_, &downloads_));
@@ -74,11 +74,8 @@ Program::Program(ProgramOptions options)
   remote_.bundledDir = BundledDir();
   remote_.startEngine = [this](const std::string& engineDir) { return StartEngine(engineDir); };
   engineHost_.onLoadFinished = [this] {
-    if (!autoPlayRead_) {
-      pageLoadedEarly_ = true;
-      return;
-    }
-    OnPageLoadFinished(state_, engineHost_);
+    if (autoPlayTiming_.PageLoaded(engineHost_.PagesHandedOver()))
+      OnPageLoadFinished(state_, engineHost_);
   };
   hooks.mainWindowShown = options.mainWindowShown;
   std::vector<InitStep> steps =

@@ -19,6 +19,7 @@
 #include "app/windows/main_window.h"
 #include "net/server_request.h"
 #include "player/engine_page_host.h"
+#include "player/show_player_page.h"
 #include "remote/step_context.h"
 #include "downloads/download_context.h"
 #include "downloads/download_starter.h"
@@ -87,8 +88,7 @@ class Program {
   QPointer<MainWindow> mainWindow_;
   // The auto-play setting is read when the main window is first activated; a
   // page that finished loading before that gets its click then.
-  bool autoPlayRead_ = false;
-  bool pageLoadedEarly_ = false;
+  AutoPlayTiming autoPlayTiming_;
   std::unique_ptr<StartupFlow> flow_;
 };
 

@@ -152,6 +152,7 @@ bool EnginePageHost::LoadPage(std::string_view pageText) {
   const std::string html(pageText);
   engine_.AquaFrameLoadStringA(frame, html.c_str(), "about:blank");
   engine_.AquaRelease(frame);
+  ++pagesHanded_;
   return true;
 }
 

@@ -41,6 +41,8 @@ class EnginePageHost : public PageHost {
   void ShutDown();
 
   bool LoadPage(std::string_view pageText) override;
+  // Pages handed to the browser so far.
+  int PagesHandedOver() const { return pagesHanded_; }
   bool RunScript(std::string_view script) override;
   bool StartDownload(std::string_view url) override;
   bool NudgeDownload(int id) override;
@@ -67,6 +69,7 @@ class EnginePageHost : public PageHost {
   std::uintptr_t browserHandle_ = 0;
   bool started_ = false;
   bool running_ = false;
+  int pagesHanded_ = 0;
   std::string failure_;
   // Every download the engine has told of, by id; one reference each, given
   // back at the shutdown.

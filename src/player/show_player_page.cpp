@@ -21,4 +21,16 @@ void OnPageLoadFinished(const ProgramState& state, PageHost& host) {
   host.RunScript(kAutoPlayScript);
 }
 
+bool AutoPlayTiming::PageLoaded(int pagesHanded) {
+  if (read_) return true;
+  loadedEarlyAt_ = pagesHanded;
+  return false;
+}
+
+bool AutoPlayTiming::SettingRead(int pagesHanded) {
+  if (read_) return false;
+  read_ = true;
+  return loadedEarlyAt_ >= 0 && loadedEarlyAt_ == pagesHanded;
+}
+
 }  // namespace larkbay

@@ -21,4 +21,23 @@ void ShowPlayerPage(ProgramState& state, PageHost* host, std::string_view page);
 // clicked.
 void OnPageLoadFinished(const ProgramState& state, PageHost& host);
 
+// When the auto-play click is due. The setting is read once the main window
+// is first activated, and a page may finish loading before that: its click
+// waits for the setting, unless another page has been handed over since,
+// which gets its own click once it has loaded (a second click on one page
+// would pause what the first one played).
+class AutoPlayTiming {
+ public:
+  // A page finished loading, `pagesHanded` pages having been handed over so
+  // far; true: click now.
+  bool PageLoaded(int pagesHanded);
+  // The setting has been read; true: click now, for a page that finished
+  // loading before.
+  bool SettingRead(int pagesHanded);
+
+ private:
+  bool read_ = false;
+  int loadedEarlyAt_ = -1;  // pages handed over when one loaded early; -1: none
+};
+
 }  // namespace larkbay

@@ -271,11 +271,15 @@ class ScenarioTest : public QObject {
       QVERIFY2(again.contains(QString::fromUtf8(step)), qPrintable(again));
     // The recommended list plays: the bar's time moves on.
     const QString elapsed = QStringLiteral("document.querySelector('.sm2-inline-time').textContent");
+    // On a failure: the bar's state and the cause of its last failed track.
+    const QString bar = QStringLiteral(
+        "(function () { var bar = document.querySelector('.sm2-bar-ui'); return bar ? bar.className"
+        " + ' / ' + (bar.getAttribute('data-failure') || '-') : '(no bar) ' + location.href; })()");
     QString before;
-    QVERIFY(app_->WaitFor([&] {
+    QVERIFY2(app_->WaitFor([&] {
       before = app_->Ask("eval", elapsed);
       return !before.startsWith(QLatin1String("error")) && before != QLatin1String("0:00");
-    }, 30000));
+    }, 30000), qPrintable(before + QStringLiteral(" — ") + app_->Ask("eval", bar)));
     QVERIFY(app_->WaitFor([&] { return app_->Ask("eval", elapsed) > before; }, 30000));
     Shot("1-first-start");
   }

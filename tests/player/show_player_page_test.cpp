@@ -128,6 +128,41 @@ TEST(OnPageLoadFinishedTest, ScriptFindsThePlayButtonOfTheSoundManagerPage) {
             std::string::npos);
 }
 
+// Each page gets one click: a page that loaded before the setting was read
+// gets it when it is read, unless a newer page was handed over meanwhile,
+// which gets its own when it has loaded. 'h' hands a page over, 'l' a page
+// finished loading, 'r' the setting is read; `clicks` marks the events that
+// click.
+TEST(AutoPlayTimingTest, EachPageIsClickedOnceWhateverTheOrder) {
+  struct Case {
+    const char* events;
+    const char* clicks;
+  };
+  const Case cases[] = {
+      {"hlr", "..x"},    // the page loaded before the window came up
+      {"rhl", "..x"},    // the setting first: the click comes with the load
+      {"lhrl", "...x"},  // blank loaded, the page handed, the window up, then the page loaded
+      {"lhlr", "...x"},  // the same with the page loaded before the window came up
+      {"lrhl", ".x.x"},  // blank clicked when read (harmless), the page on its load
+      {"r", "."},        // nothing loaded: nothing to click
+      {"hlrr", "..x."},  // read once only
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.events);
+    AutoPlayTiming timing;
+    int handed = 0;
+    std::string clicked;
+    for (const char* e = c.events; *e; ++e) {
+      bool click = false;
+      if (*e == 'h') ++handed;
+      if (*e == 'l') click = timing.PageLoaded(handed);
+      if (*e == 'r') click = timing.SettingRead(handed);
+      clicked += click ? 'x' : '.';
+    }
+    EXPECT_EQ(clicked, c.clicks);
+  }
+}
+
 TEST(PlayerViewTest, DocumentCompleteDropsThePageFileAndToleratesItsAbsence) {
   const std::filesystem::path dir = std::filesystem::temp_directory_path() /
                                     ("larkbay_player_view_" + std::to_string(::getpid()));
