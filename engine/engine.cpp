@@ -109,11 +109,11 @@ void Engine::CreateProfile() {
     qputenv("XDG_DATA_HOME", QFile::encodeName(defaults));
   }
   profile_ = new QWebEngineProfile(QStringLiteral("Default"), QCoreApplication::instance());
-  if (ownData && !dataHome.isEmpty())
-    qputenv("XDG_DATA_HOME", dataHome);
-  else if (ownData)
-    qunsetenv("XDG_DATA_HOME");
   if (ownData) {
+    if (!dataHome.isEmpty())
+      qputenv("XDG_DATA_HOME", dataHome);
+    else
+      qunsetenv("XDG_DATA_HOME");
     QDir().mkpath(settings_.user_data_path);
     profile_->setPersistentStoragePath(settings_.user_data_path);
   }

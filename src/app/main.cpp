@@ -14,6 +14,7 @@
 #include "app/logging/developer_log_file.h"
 #include "app/program.h"
 #include "platform/app_data_dir.h"
+#include "platform/special_folder.h"
 
 namespace {
 
@@ -62,9 +63,9 @@ void EnsureRuntimeDirectory() {
 // what its absence means), the variable is then only replaced in place.
 void EnsureDataHome() {
   const char* set = std::getenv("XDG_DATA_HOME");
-  const char* home = std::getenv("HOME");
-  if ((set && *set) || !home || !*home) return;
-  ::setenv("XDG_DATA_HOME", (std::string(home) + "/.local/share").c_str(), 1);
+  if (set && *set) return;
+  const std::string home = larkbay::HomeDirectory();
+  if (!home.empty()) ::setenv("XDG_DATA_HOME", (home + "/.local/share").c_str(), 1);
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ bool AutoPlayTiming::PageLoaded(int pagesHanded) {
 bool AutoPlayTiming::SettingRead(int pagesHanded) {
   if (read_) return false;
   read_ = true;
-  return loadedEarlyAt_ >= 0 && loadedEarlyAt_ == pagesHanded;
+  return loadedEarlyAt_ == pagesHanded;
 }
 
 }  // namespace larkbay

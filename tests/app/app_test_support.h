@@ -45,6 +45,14 @@ struct SeenBox {
 // thread) and clicks `button` in it. The result is filled in when answered.
 std::shared_ptr<SeenBox> AnswerNextMessageBox(QMessageBox::StandardButton button);
 
+// Scripts for the player page: the bar's elapsed time ("m:ss"), and the bar's
+// classes with the cause of its last failure, to say why it does not play.
+inline constexpr char kPlayerElapsedScript[] =
+    "document.querySelector('.sm2-inline-time').textContent";
+inline constexpr char kPlayerBarStateScript[] =
+    "(function () { var bar = document.querySelector('.sm2-bar-ui'); return bar ? bar.className"
+    " + ' / ' + (bar.getAttribute('data-failure') || '-') : '(no bar) ' + location.href; })()";
+
 // How many times longer the waits of a test may take than in an ordinary
 // build: LARKBAY_TEST_TIME_FACTOR, which the sanitizer build sets; 1 without.
 int TestTimeFactor();

@@ -52,13 +52,11 @@ class EnginePlayerTest : public QObject {
   }
   // The bar's classes and the cause of its last failure, to say why it does not play.
   static QString PlayerState(EnginePageHost& host) {
-    return Evaluate(host,
-                    "(function () { var bar = document.querySelector('.sm2-bar-ui');"
-                    " return bar ? bar.className + ' / ' + (bar.getAttribute('data-failure') || '-') : '(none)'; })()");
+    return Evaluate(host, testing::kPlayerBarStateScript);
   }
   // The player bar's elapsed time, "m:ss".
   static QString Elapsed(EnginePageHost& host) {
-    return Evaluate(host, "document.querySelector('.sm2-inline-time').textContent");
+    return Evaluate(host, testing::kPlayerElapsedScript);
   }
 
  private slots:

@@ -270,11 +270,9 @@ class ScenarioTest : public QObject {
                              "引擎环境->初始化", "推荐歌单->初始化", "绘制->主窗口"})
       QVERIFY2(again.contains(QString::fromUtf8(step)), qPrintable(again));
     // The recommended list plays: the bar's time moves on.
-    const QString elapsed = QStringLiteral("document.querySelector('.sm2-inline-time').textContent");
+    const QString elapsed = QString::fromUtf8(testing::kPlayerElapsedScript);
     // On a failure: the bar's state and the cause of its last failed track.
-    const QString bar = QStringLiteral(
-        "(function () { var bar = document.querySelector('.sm2-bar-ui'); return bar ? bar.className"
-        " + ' / ' + (bar.getAttribute('data-failure') || '-') : '(no bar) ' + location.href; })()");
+    const QString bar = QString::fromUtf8(testing::kPlayerBarStateScript);
     QString before;
     QVERIFY2(app_->WaitFor([&] {
       before = app_->Ask("eval", elapsed);
@@ -306,7 +304,7 @@ class ScenarioTest : public QObject {
       return shown.contains(played);
     }, 30000), qPrintable(played + QStringLiteral(" not in ") + shown));
     // ... and plays it: the bar's time moves on.
-    const QString elapsed = QStringLiteral("document.querySelector('.sm2-inline-time').textContent");
+    const QString elapsed = QString::fromUtf8(testing::kPlayerElapsedScript);
     QString start;
     QVERIFY(app_->WaitFor([&] {
       start = app_->Ask("eval", elapsed);
