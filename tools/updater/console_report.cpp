@@ -11,6 +11,8 @@ std::string StepLine(UpdateStep step, const std::string& detail) {
   switch (step) {
     case UpdateStep::kReadRecord:
       return "reading " + detail;
+    case UpdateStep::kFolderMade:
+      return "made the folder " + detail;
     case UpdateStep::kDownload:
       return "downloading " + detail;
     case UpdateStep::kReceived:

@@ -77,6 +77,9 @@ class WindowReport : public UpdateReport {
       case UpdateStep::kReadRecord:
         text = Text("正在读取更新记录：") + Text(detail);
         break;
+      case UpdateStep::kFolderMade:
+        text = Text("已创建文件夹：") + Text(detail);
+        break;
       case UpdateStep::kDownload:
         text = Text("正在下载：") + Text(detail);
         break;

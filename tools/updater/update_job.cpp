@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "download.h"
+#include "folders.h"
 #include "platform/processes.h"
 #include "remote/updater_record.h"
 
@@ -135,7 +136,7 @@ std::string DefaultRecordPath() {
 }
 
 std::string TargetPath(const UpdaterRecord& record) {
-  std::string target = record.saveFolder;
+  std::string target = NormalPath(record.saveFolder);
   if (!target.ends_with('/')) target += '/';
   return target + record.fileName;
 }
@@ -160,12 +161,27 @@ int RunUpdate(const std::string& recordPath, UpdateReport& report) {
                    "\" is not a plain file name");
     return kExitBadRecord;
   }
-  const std::string target = TargetPath(record);
-  struct stat folder {};
-  if (::stat(FolderOf(target).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) {
-    report.Failure("the folder " + record.saveFolder + " does not exist");
+  // A folder relative to wherever this program was started is no place the
+  // program meant.
+  if (!record.saveFolder.starts_with('/')) {
+    report.Failure(recordPath + ": the folder \"" + record.saveFolder + "\" is not a full path");
     return kExitBadRecord;
   }
+  // A new user's desktop folder may not exist yet: the file is made to land
+  // there all the same.
+  const std::string folder = NormalPath(record.saveFolder);
+  struct stat folderInfo {};
+  if (::stat(folder.c_str(), &folderInfo) != 0 || !S_ISDIR(folderInfo.st_mode)) {
+    int error = 0;
+    std::string blocker;
+    if (!MakeFolders(folder, error, blocker)) {
+      report.Failure("cannot create the folder " + folder + ": " +
+                     (error == ENOTDIR ? blocker + " is not a folder" : ErrnoText(error)));
+      return kExitFolderFailed;
+    }
+    report.Step(UpdateStep::kFolderMade, folder);
+  }
+  const std::string target = TargetPath(record);
 
   if (const int code = FetchAndReplace(record, target, report); code != kExitOk) return code;
   EndOldProgram(record, report);

@@ -20,10 +20,12 @@ enum ExitCode : int {
   kExitDownloadFailed = 3,  // no complete download; the old file is untouched
   kExitReplaceFailed = 4,   // the download could not be put in place; the old file is untouched
   kExitStartFailed = 5,     // the file was replaced but the program could not be started
+  kExitFolderFailed = 6,    // the save folder is missing and cannot be made; nothing replaced
 };
 
 enum class UpdateStep {
   kReadRecord,  // detail: the record file
+  kFolderMade,  // detail: the save folder, made with its missing parents
   kDownload,    // detail: "<address> → <target>"
   kReceived,    // detail: the byte count
   kReplaced,    // detail: the target
@@ -48,7 +50,7 @@ class UpdateReport {
 // The record file beside this program's executable ("" when unknown).
 std::string DefaultRecordPath();
 
-// Field 3 joined with field 4.
+// Field 3 joined with field 4, with single "/" between the parts.
 std::string TargetPath(const UpdaterRecord& record);
 
 // The whole update; an ExitCode.

@@ -1,0 +1,214 @@
+// The update job in this process: the save folder of the record, as the
+// program writes it for the engine pack (the desktop folder with a doubled
+// final "/"), is made when it is missing, and a folder that cannot be made
+// stops the update before anything is downloaded.
+
+#include "update_job.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "folders.h"
+#include "remote/updater_record.h"
+#include "server_process.h"
+
+namespace larkbay {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::ServerProcess;
+using test::TempFolder;
+using test::WriteFile;
+using updater::UpdateStep;
+
+// Everything the job reports, in order.
+class RecordedReport : public updater::UpdateReport {
+ public:
+  void Step(UpdateStep step, const std::string& detail) override { steps.emplace_back(step, detail); }
+  void Progress(std::uint64_t, std::int64_t) override {}
+  void Failure(const std::string& why) override { failures.push_back(why); }
+
+  std::vector<std::string> Details(UpdateStep step) const {
+    std::vector<std::string> found;
+    for (const auto& [s, detail] : steps) {
+      if (s == step) found.push_back(detail);
+    }
+    return found;
+  }
+
+  std::vector<std::pair<UpdateStep, std::string>> steps;
+  std::vector<std::string> failures;
+};
+
+// Folders are made with 0755 under the usual umask.
+class UsualUmask {
+ public:
+  UsualUmask() : previous_(::umask(022)) {}
+  ~UsualUmask() { ::umask(previous_); }
+
+ private:
+  mode_t previous_;
+};
+
+fs::perms ModeOf(const fs::path& path) { return fs::status(path).permissions() & fs::perms::mask; }
+
+std::vector<std::string> Names(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  return names;
+}
+
+// A program that ends at once, started when the job is done.
+fs::path QuickProgram(const fs::path& folder) {
+  const fs::path program = folder / "lark-bay";
+  WriteFile(program, "#!/bin/sh\nexit 0\n");
+  fs::permissions(program, fs::perms(0755));
+  return program;
+}
+
+std::string RecordFile(const fs::path& scratch, const UpdaterRecord& record) {
+  const std::string file = (scratch / "program_updata_config").string();
+  EXPECT_TRUE(WriteUpdaterRecord(file, record));
+  return file;
+}
+
+TEST(UpdateJob, PathsHaveSingleSlashes) {
+  const std::vector<std::pair<std::string, std::string>> paths = {
+      {"/root/Desktop//", "/root/Desktop"}, {"/root/Desktop", "/root/Desktop"},
+      {"/a//b///c/", "/a/b/c"},            {"//", "/"},
+      {"/", "/"},                          {"a//b", "a/b"},
+  };
+  for (const auto& [path, normal] : paths) {
+    EXPECT_EQ(updater::NormalPath(path), normal) << path;
+  }
+  UpdaterRecord record;
+  record.fileName = "Enginepack";
+  for (const auto& [folder, target] : std::vector<std::pair<std::string, std::string>>{
+           {"/root/Desktop//", "/root/Desktop/Enginepack"},
+           {"/root/Desktop", "/root/Desktop/Enginepack"},
+           {"/", "/Enginepack"}}) {
+    record.saveFolder = folder;
+    EXPECT_EQ(updater::TargetPath(record), target) << folder;
+  }
+}
+
+TEST(UpdateJob, MakesAMissingDesktopFolderAndPutsThePackThere) {
+  struct Case {
+    const char* name;
+    std::string existing;  // made before the run, under the scratch folder; "" for none
+    std::string folder;    // field 3 under the scratch folder, as the program writes it
+    std::vector<std::string> made;  // folders the job makes, under the scratch folder
+  };
+  const std::vector<Case> cases = {
+      {"desktop there", "home/user/Desktop", "home/user/Desktop//", {}},
+      {"desktop missing", "home/user", "home/user/Desktop//", {"home/user/Desktop"}},
+      {"home missing too",
+       "",
+       "home/user/Desktop//",
+       {"home", "home/user", "home/user/Desktop"}},
+      {"slashes doubled inside", "home", "home//user///Desktop//", {"home/user", "home/user/Desktop"}},
+  };
+  const UsualUmask umask;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder scratch;
+    const fs::path downloads = scratch.Path() / "downloads";
+    const fs::path app = scratch.Path() / "app";
+    fs::create_directories(downloads);
+    fs::create_directories(app);
+    if (!c.existing.empty()) fs::create_directories(scratch.Path() / c.existing);
+    const std::string pack = "engine pack bytes\n";
+    WriteFile(downloads / "Enginepack", pack);
+    ServerProcess server(downloads);
+    ASSERT_TRUE(server.Ready()) << server.Output();
+
+    // Field 1 names this test, which the job leaves alone.
+    UpdaterRecord record;
+    record.processId = CurrentProcessId();
+    record.address = server.Base() + "/download/Enginepack";
+    record.saveFolder = scratch.Path().string() + "/" + c.folder;
+    record.fileName = "Enginepack";
+    record.startProgram = QuickProgram(app).string();
+
+    RecordedReport report;
+    const int code = updater::RunUpdate(RecordFile(scratch.Path(), record), report);
+    EXPECT_EQ(code, updater::kExitOk);
+    EXPECT_TRUE(report.failures.empty()) << report.failures.front();
+
+    const fs::path desktop = scratch.Path() / "home/user/Desktop";
+    const fs::path target = desktop / "Enginepack";
+    EXPECT_EQ(ReadFile(target), pack);
+    EXPECT_EQ(ModeOf(target), fs::perms(0644));
+    EXPECT_EQ(Names(desktop), std::vector<std::string>{"Enginepack"}) << "no temporary file left";
+    for (const std::string& made : c.made) {
+      EXPECT_EQ(ModeOf(scratch.Path() / made), fs::perms(0755)) << made;
+    }
+    // A made folder is reported once, with single slashes.
+    const std::vector<std::string> madeReports = report.Details(UpdateStep::kFolderMade);
+    if (c.made.empty()) {
+      EXPECT_TRUE(madeReports.empty());
+    } else {
+      EXPECT_EQ(madeReports, std::vector<std::string>{desktop.string()});
+    }
+    EXPECT_EQ(report.Details(UpdateStep::kReplaced), std::vector<std::string>{target.string()});
+    EXPECT_EQ(report.Details(UpdateStep::kStarted), std::vector<std::string>{record.startProgram});
+  }
+}
+
+TEST(UpdateJob, StopsWithTheCauseWhenTheFolderCannotBeMade) {
+  struct Case {
+    const char* name;
+    std::string folder;   // field 3 under the scratch folder
+    std::string shown;    // the folder as the failure names it, under the scratch folder
+    std::string cause;    // the end of the failure, "<scratch>/" standing for the scratch folder
+  };
+  const std::string longName(300, 'x');
+  const std::vector<Case> cases = {
+      {"a file on the way", "app/lark-bay/Desktop//", "app/lark-bay/Desktop",
+       "<scratch>/app/lark-bay is not a folder"},
+      {"the folder is a file", "app/lark-bay//", "app/lark-bay",
+       "<scratch>/app/lark-bay is not a folder"},
+      {"a name too long", "app/" + longName + "//", "app/" + longName, "File name too long"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder scratch;
+    const fs::path app = scratch.Path() / "app";
+    fs::create_directories(app);
+    const fs::path old = QuickProgram(app);
+    const std::string oldBytes = ReadFile(old);
+
+    // Nothing listens here: a job that went on would fail with its download.
+    UpdaterRecord record;
+    record.processId = CurrentProcessId();
+    record.address = "http://127.0.0.1:9/download/Enginepack";
+    record.saveFolder = scratch.Path().string() + "/" + c.folder;
+    record.fileName = "Enginepack";
+    record.startProgram = old.string();
+
+    RecordedReport report;
+    const int code = updater::RunUpdate(RecordFile(scratch.Path(), record), report);
+    EXPECT_EQ(code, updater::kExitFolderFailed);
+    ASSERT_EQ(report.failures.size(), 1u);
+    std::string cause = c.cause;
+    if (cause.starts_with("<scratch>/")) cause.replace(0, 9, scratch.Path().string());
+    EXPECT_EQ(report.failures[0], "cannot create the folder " + (scratch.Path() / c.shown).string() +
+                                      ": " + cause);
+    EXPECT_TRUE(report.Details(UpdateStep::kDownload).empty());
+    EXPECT_TRUE(report.Details(UpdateStep::kStarted).empty());
+    EXPECT_EQ(ReadFile(old), oldBytes) << "old file byte for byte";
+    EXPECT_EQ(ModeOf(old), fs::perms(0755));
+    EXPECT_EQ(Names(app), std::vector<std::string>{"lark-bay"}) << "nothing made beside it";
+  }
+}
+
+}  // namespace
+}  // namespace larkbay
