@@ -2,32 +2,12 @@
 
 #include <string>
 
+#include "messages.h"
+
 namespace larkbay::updater {
 namespace {
 
 constexpr std::uint64_t kFirstUnknownMark = std::uint64_t{1} << 20;
-
-std::string StepLine(UpdateStep step, const std::string& detail) {
-  switch (step) {
-    case UpdateStep::kReadRecord:
-      return "reading " + detail;
-    case UpdateStep::kFolderMade:
-      return "made the folder " + detail;
-    case UpdateStep::kDownload:
-      return "downloading " + detail;
-    case UpdateStep::kReceived:
-      return "received " + detail + " bytes";
-    case UpdateStep::kReplaced:
-      return "replaced " + detail;
-    case UpdateStep::kEnded:
-      return "ended process " + detail;
-    case UpdateStep::kNotEnded:
-      return detail;
-    case UpdateStep::kStarted:
-      return "started " + detail;
-  }
-  return detail;
-}
 
 }  // namespace
 
@@ -47,12 +27,11 @@ void ConsoleReport::Progress(std::uint64_t received, std::int64_t total) {
   if (received < nextMark_) return;
   if (total > 0) {
     const auto size = static_cast<std::uint64_t>(total);
-    std::fprintf(steps_, "updater: %llu of %llu bytes\n", static_cast<unsigned long long>(received),
-                 static_cast<unsigned long long>(size));
+    std::fprintf(steps_, "updater: %s\n", ProgressLine(received, total).c_str());
     const std::uint64_t quarter = (size + 3) / 4;
     while (nextMark_ <= received) nextMark_ += quarter;
   } else {
-    std::fprintf(steps_, "updater: %llu bytes\n", static_cast<unsigned long long>(received));
+    std::fprintf(steps_, "updater: %s\n", ProgressLine(received, -1).c_str());
     while (nextMark_ <= received) nextMark_ *= 4;
   }
   std::fflush(steps_);

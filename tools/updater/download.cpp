@@ -4,9 +4,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <memory>
 
+#include "messages.h"
 #include "update_job.h"
 
 namespace larkbay::updater {
@@ -50,6 +50,42 @@ int OnProgress(void* user, curl_off_t total, curl_off_t now, curl_off_t, curl_of
   return 0;
 }
 
+// What went wrong, in the user's words; libcurl's own text where there are none.
+std::string CurlCause(CURL* easy, CURLcode code, const char* detail) {
+  switch (code) {
+    case CURLE_HTTP_RETURNED_ERROR: {
+      long status = 0;
+      curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+      return "服务器返回错误 " + std::to_string(status);
+    }
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+      return "找不到服务器";
+    case CURLE_COULDNT_CONNECT:
+      return "无法连接服务器";
+    case CURLE_OPERATION_TIMEDOUT:
+      return "网络超时";
+    case CURLE_PARTIAL_FILE:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+      return "连接中断，文件没有下载完整";
+    case CURLE_GOT_NOTHING:
+      return "服务器没有回应";
+    case CURLE_TOO_MANY_REDIRECTS:
+      return "地址跳转次数太多";
+    case CURLE_UNSUPPORTED_PROTOCOL:
+      return "只能从 http 或 https 地址下载";
+    case CURLE_URL_MALFORMAT:
+      return "地址格式不对";
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_CACERT_BADFILE:
+      return "安全连接失败";
+    default:
+      return "网络错误（" + std::string(detail[0] != '\0' ? detail : curl_easy_strerror(code)) + "）";
+  }
+}
+
 struct EasyDeleter {
   void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
 };
@@ -60,7 +96,7 @@ DownloadResult DownloadToFile(const std::string& url, int fd, UpdateReport& repo
   DownloadResult result;
   std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
   if (!easy) {
-    result.why = "cannot set up the download";
+    result.why = "无法准备下载";
     return result;
   }
   Transfer transfer{fd, 0, 0, &report};
@@ -85,7 +121,7 @@ DownloadResult DownloadToFile(const std::string& url, int fd, UpdateReport& repo
       curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, OnProgress) == CURLE_OK &&
       curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer) == CURLE_OK;
   if (!setUp) {
-    result.why = "cannot set up the download of " + url;
+    result.why = "无法准备下载 " + url;
     return result;
   }
 
@@ -93,24 +129,23 @@ DownloadResult DownloadToFile(const std::string& url, int fd, UpdateReport& repo
   result.bytes = transfer.written;
   if (code != CURLE_OK) {
     if (code == CURLE_WRITE_ERROR && transfer.writeError != 0) {
-      result.why = std::string("cannot write the download: ") + std::strerror(transfer.writeError);
+      result.why = "无法写入下载的文件：" + CauseText(transfer.writeError);
     } else if (code == CURLE_ABORTED_BY_CALLBACK) {
-      result.why = "download cancelled";
+      result.why = "下载已取消";
     } else {
-      result.why = "download of " + url +
-                   " failed: " + (error[0] != '\0' ? std::string(error) : curl_easy_strerror(code));
+      result.why = "下载 " + url + " 失败：" + CurlCause(h, code, error);
     }
     return result;
   }
   curl_off_t announced = -1;
   curl_easy_getinfo(h, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
   if (announced >= 0 && static_cast<std::uint64_t>(announced) != transfer.written) {
-    result.why = "download of " + url + " is incomplete: " + std::to_string(transfer.written) +
-                 " of " + std::to_string(announced) + " bytes";
+    result.why = "下载 " + url + " 失败：文件不完整（收到 " + std::to_string(transfer.written) +
+                 " 字节，应为 " + std::to_string(announced) + " 字节）";
     return result;
   }
   if (transfer.written == 0) {
-    result.why = "download of " + url + " is empty";
+    result.why = "下载 " + url + " 失败：服务器给的文件是空的";
     return result;
   }
   result.ok = true;

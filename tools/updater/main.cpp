@@ -24,10 +24,9 @@ using namespace larkbay::updater;
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out,
-               "usage: Update.exe [--record PATH]\n"
-               "  Reads the hand-over record (default: program_updata_config beside this\n"
-               "  program), downloads the new file, replaces the old one, ends the old\n"
-               "  program and starts the new one.\n");
+               "用法：Update.exe [--record 路径]\n"
+               "  读取更新信息（默认是本程序旁边的 program_updata_config），下载新文件，\n"
+               "  替换旧文件，关闭旧程序，再启动新程序。\n");
 }
 
 #ifdef LARKBAY_UPDATER_WINDOW
@@ -54,7 +53,7 @@ int main(int argc, char** argv) {
       PrintUsage(stdout);
       return kExitOk;
     } else {
-      std::fprintf(stderr, "updater: unknown argument: %s\n", argv[i]);
+      std::fprintf(stderr, "updater: 不认识的参数：%s\n", argv[i]);
       PrintUsage(stderr);
       return kExitUsage;
     }
@@ -62,7 +61,7 @@ int main(int argc, char** argv) {
   if (recordPath.empty()) recordPath = DefaultRecordPath();
 
   if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
-    std::fprintf(stderr, "updater: cannot start libcurl\n");
+    std::fprintf(stderr, "updater: 无法启动下载组件\n");
     return kExitDownloadFailed;
   }
   int code = kExitOk;

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "console_report.h"
+#include "messages.h"
 
 namespace larkbay::updater {
 namespace {
@@ -72,33 +73,7 @@ class WindowReport : public UpdateReport {
   explicit WindowReport(UpdateWindow& window) : window_(window), console_(nullptr) {}
 
   void Step(UpdateStep step, const std::string& detail) override {
-    QString text;
-    switch (step) {
-      case UpdateStep::kReadRecord:
-        text = Text("正在读取更新记录：") + Text(detail);
-        break;
-      case UpdateStep::kFolderMade:
-        text = Text("已创建文件夹：") + Text(detail);
-        break;
-      case UpdateStep::kDownload:
-        text = Text("正在下载：") + Text(detail);
-        break;
-      case UpdateStep::kReceived:
-        text = Text("下载完成：") + Text(detail) + Text(" 字节");
-        break;
-      case UpdateStep::kReplaced:
-        text = Text("已替换：") + Text(detail);
-        break;
-      case UpdateStep::kEnded:
-        text = Text("已结束旧程序（进程 ") + Text(detail) + Text("）");
-        break;
-      case UpdateStep::kNotEnded:
-        text = Text("未结束进程：") + Text(detail);
-        break;
-      case UpdateStep::kStarted:
-        text = Text("已启动：") + Text(detail);
-        break;
-    }
+    const QString text = Text(StepLine(step, detail));
     Post([text](UpdateWindow& w) { w.SetStep(text); });
     if (step == UpdateStep::kReceived) Post([](UpdateWindow& w) { w.SetProgress(100); });
   }

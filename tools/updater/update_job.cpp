@@ -6,11 +6,11 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <thread>
 
 #include "download.h"
 #include "folders.h"
+#include "messages.h"
 #include "platform/processes.h"
 #include "remote/updater_record.h"
 
@@ -30,7 +30,12 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string ErrnoText(int error) { return std::strerror(error); }
+// Why `folder` could not be made, naming the part of it that stopped it.
+std::string FolderCause(const std::string& folder, int error, const std::string& blocker) {
+  if (error == ENOTDIR) return blocker == folder ? "已有同名的文件" : blocker + " 不是文件夹";
+  const std::string cause = CauseText(error);
+  return blocker == folder ? cause : cause + "（" + blocker + "）";
+}
 
 // Field 4 is a name inside field 3, never a way out of it.
 bool IsPlainFileName(const std::string& name) {
@@ -62,7 +67,7 @@ int FetchAndReplace(const UpdaterRecord& record, const std::string& target, Upda
     fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   }
   if (fd < 0) {
-    report.Failure("cannot create " + temporary + ": " + ErrnoText(errno));
+    report.Failure("无法在 " + FolderOf(target) + " 中写入文件：" + CauseText(errno));
     return kExitDownloadFailed;
   }
   auto discard = [&](int code, const std::string& why) {
@@ -72,21 +77,21 @@ int FetchAndReplace(const UpdaterRecord& record, const std::string& target, Upda
     return code;
   };
 
-  report.Step(UpdateStep::kDownload, record.address + " → " + target);
+  report.Step(UpdateStep::kDownload, target);
   const DownloadResult download = DownloadToFile(record.address, fd, report);
   if (!download.ok) return discard(kExitDownloadFailed, download.why);
-  report.Step(UpdateStep::kReceived, std::to_string(download.bytes));
+  report.Step(UpdateStep::kReceived, SizeText(download.bytes));
 
   if (::fchmod(fd, ModeFor(target, record)) != 0 || ::fsync(fd) != 0) {
-    return discard(kExitReplaceFailed, "cannot finish " + temporary + ": " + ErrnoText(errno));
+    return discard(kExitReplaceFailed, "无法保存 " + target + "：" + CauseText(errno));
   }
   const int closed = ::close(fd);
   fd = -1;
   if (closed != 0) {
-    return discard(kExitReplaceFailed, "cannot finish " + temporary + ": " + ErrnoText(errno));
+    return discard(kExitReplaceFailed, "无法保存 " + target + "：" + CauseText(errno));
   }
   if (::rename(temporary.c_str(), target.c_str()) != 0) {
-    return discard(kExitReplaceFailed, "cannot replace " + target + ": " + ErrnoText(errno));
+    return discard(kExitReplaceFailed, "无法替换 " + target + "：" + CauseText(errno));
   }
   SyncFolder(FolderOf(target));
   report.Step(UpdateStep::kReplaced, target);
@@ -99,21 +104,20 @@ void EndOldProgram(const UpdaterRecord& record, UpdateReport& report) {
   const ProcessId id = record.processId;
   const std::string idText = std::to_string(id);
   if (id == CurrentProcessId()) {
-    report.Step(UpdateStep::kNotEnded, "process " + idText + " is this updater");
+    report.Step(UpdateStep::kNotEnded, "进程 " + idText + " 是更新程序自己，不关闭");
     return;
   }
   if (!IsProcessRunning(id)) {
-    report.Step(UpdateStep::kNotEnded, "process " + idText + " is not running");
+    report.Step(UpdateStep::kNotEnded, "进程 " + idText + " 已经退出");
     return;
   }
   if (!IsSameExecutable(id, record.startProgram)) {
     report.Step(UpdateStep::kNotEnded,
-                "process " + idText + " does not run " + record.startProgram + "; left alone");
+                "进程 " + idText + " 运行的不是 " + record.startProgram + "，不关闭");
     return;
   }
   if (!KillProcess(id, true)) {
-    report.Step(UpdateStep::kNotEnded,
-                "process " + idText + " cannot be ended: " + ErrnoText(errno));
+    report.Step(UpdateStep::kNotEnded, "无法关闭进程 " + idText + "：" + CauseText(errno));
     return;
   }
   const auto deadline = std::chrono::steady_clock::now() + kEndWait;
@@ -121,7 +125,7 @@ void EndOldProgram(const UpdaterRecord& record, UpdateReport& report) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   if (IsProcessRunning(id)) {
-    report.Step(UpdateStep::kNotEnded, "process " + idText + " is still running after SIGKILL");
+    report.Step(UpdateStep::kNotEnded, "进程 " + idText + " 强制结束后仍在运行");
     return;
   }
   report.Step(UpdateStep::kEnded, idText);
@@ -143,28 +147,29 @@ std::string TargetPath(const UpdaterRecord& record) {
 
 int RunUpdate(const std::string& recordPath, UpdateReport& report) {
   if (recordPath.empty()) {
-    report.Failure("cannot find the folder of this program");
+    report.Failure("找不到更新程序所在的文件夹");
     return kExitBadRecord;
   }
   report.Step(UpdateStep::kReadRecord, recordPath);
   UpdaterRecord record;
   if (::access(recordPath.c_str(), R_OK) != 0) {
-    report.Failure("cannot read " + recordPath + ": " + ErrnoText(errno));
+    report.Failure("无法读取更新信息 " + recordPath + "：" + CauseText(errno));
     return kExitBadRecord;
   }
   if (!ReadUpdaterRecord(recordPath, record)) {
-    report.Failure(recordPath + " is not a valid record (pid|address|folder|file name|program)");
+    // The record's fields for whoever looks into it: pid|address|folder|file name|program.
+    report.Failure("更新信息 " + recordPath + " 的格式不对");
     return kExitBadRecord;
   }
   if (!IsPlainFileName(record.fileName)) {
-    report.Failure(recordPath + ": the file name \"" + record.fileName +
-                   "\" is not a plain file name");
+    report.Failure("更新信息 " + recordPath + " 中的文件名“" + record.fileName + "”无效");
     return kExitBadRecord;
   }
   // A folder relative to wherever this program was started is no place the
   // program meant.
   if (!record.saveFolder.starts_with('/')) {
-    report.Failure(recordPath + ": the folder \"" + record.saveFolder + "\" is not a full path");
+    report.Failure("更新信息 " + recordPath + " 中的文件夹“" + record.saveFolder +
+                   "”不是完整路径");
     return kExitBadRecord;
   }
   // A new user's desktop folder may not exist yet: the file is made to land
@@ -175,8 +180,7 @@ int RunUpdate(const std::string& recordPath, UpdateReport& report) {
     int error = 0;
     std::string blocker;
     if (!MakeFolders(folder, error, blocker)) {
-      report.Failure("cannot create the folder " + folder + ": " +
-                     (error == ENOTDIR ? blocker + " is not a folder" : ErrnoText(error)));
+      report.Failure("无法创建文件夹 " + folder + "：" + FolderCause(folder, error, blocker));
       return kExitFolderFailed;
     }
     report.Step(UpdateStep::kFolderMade, folder);
@@ -186,7 +190,7 @@ int RunUpdate(const std::string& recordPath, UpdateReport& report) {
   if (const int code = FetchAndReplace(record, target, report); code != kExitOk) return code;
   EndOldProgram(record, report);
   if (!StartProgram(record.startProgram)) {
-    report.Failure("cannot start " + record.startProgram);
+    report.Failure("无法启动 " + record.startProgram);
     return kExitStartFailed;
   }
   report.Step(UpdateStep::kStarted, record.startProgram);

@@ -26,11 +26,11 @@ enum ExitCode : int {
 enum class UpdateStep {
   kReadRecord,  // detail: the record file
   kFolderMade,  // detail: the save folder, made with its missing parents
-  kDownload,    // detail: "<address> → <target>"
-  kReceived,    // detail: the byte count
+  kDownload,    // detail: the target
+  kReceived,    // detail: the size, as text
   kReplaced,    // detail: the target
   kEnded,       // detail: the process id
-  kNotEnded,    // detail: why the process was left alone
+  kNotEnded,    // detail: why the process was left alone, as a sentence
   kStarted,     // detail: the program
 };
 
@@ -41,7 +41,8 @@ class UpdateReport {
   virtual void Step(UpdateStep step, const std::string& detail) = 0;
   // `total` is -1 when the server announced no length.
   virtual void Progress(std::uint64_t received, std::int64_t total) = 0;
-  // Why the update stopped; the job then returns a non-zero code.
+  // Why the update stopped, as a sentence for the user; the job then returns
+  // a non-zero code.
   virtual void Failure(const std::string& why) = 0;
   // Polled during the download: true stops it (the old file stays).
   virtual bool Cancelled() const { return false; }

@@ -269,7 +269,7 @@ TEST(UpdaterRun, DownloadReplacesTheTargetOnlyWithTheWholeFile) {
        fs::perms(0755),
        false,
        fs::perms(0),
-       "download of"},
+       "失败：连接中断"},
       {"not found",
        {},
        "/download/",
@@ -280,7 +280,7 @@ TEST(UpdaterRun, DownloadReplacesTheTargetOnlyWithTheWholeFile) {
        fs::perms(0755),
        false,
        fs::perms(0),
-       "404"},
+       "失败：服务器返回错误 404"},
       {"dropped",
        {"drop"},
        "/go/",
@@ -291,7 +291,7 @@ TEST(UpdaterRun, DownloadReplacesTheTargetOnlyWithTheWholeFile) {
        fs::perms(0755),
        false,
        fs::perms(0),
-       "download of"},
+       "失败：连接中断"},
       {"empty",
        {},
        "/download/",
@@ -302,7 +302,7 @@ TEST(UpdaterRun, DownloadReplacesTheTargetOnlyWithTheWholeFile) {
        fs::perms(0755),
        false,
        fs::perms(0),
-       "empty"},
+       "失败：服务器给的文件是空的"},
   };
   for (const DownloadCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -342,11 +342,11 @@ TEST(UpdaterRun, DownloadReplacesTheTargetOnlyWithTheWholeFile) {
       EXPECT_EQ(run.exitCode, 0) << Describe(run);
       EXPECT_TRUE(ReadFile(target) == c.served) << "target holds the server's file";
       EXPECT_EQ(ModeOf(target), c.newMode);
-      EXPECT_NE(run.out.find("updater: replaced " + target.string() + "\n"), std::string::npos)
+      EXPECT_NE(run.out.find("updater: 已保存：" + target.string() + "\n"), std::string::npos)
           << run.out;
-      EXPECT_NE(run.out.find("not run"), std::string::npos) << "this test is left alone";
+      EXPECT_NE(run.out.find("，不关闭\n"), std::string::npos) << "this test is left alone";
       if (c.targetName == "lark-bay") {
-        EXPECT_NE(run.out.find("updater: started " + record.startProgram + "\n"), std::string::npos)
+        EXPECT_NE(run.out.find("updater: 已启动：" + record.startProgram + "\n"), std::string::npos)
             << run.out;
       }
       EXPECT_EQ(run.err, "");
@@ -356,21 +356,22 @@ TEST(UpdaterRun, DownloadReplacesTheTargetOnlyWithTheWholeFile) {
       EXPECT_EQ(ModeOf(target), c.oldMode);
       EXPECT_TRUE(run.err.starts_with("updater: ")) << run.err;
       EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
-      EXPECT_EQ(run.out.find("replaced"), std::string::npos) << run.out;
-      EXPECT_EQ(run.out.find("started"), std::string::npos) << run.out;
+      EXPECT_EQ(run.out.find("已保存"), std::string::npos) << run.out;
+      EXPECT_EQ(run.out.find("已启动"), std::string::npos) << run.out;
     }
     EXPECT_TRUE(LeftoverDownloads(app).empty());
     if (c.served.size() == big.size() && c.replaces) {
       // A few progress lines, not one per read.
       size_t lines = 0;
-      for (size_t at = run.out.find(" bytes\n"); at != std::string::npos;
-           at = run.out.find(" bytes\n", at + 1)) {
+      for (size_t at = run.out.find("updater: 已下载 "); at != std::string::npos;
+           at = run.out.find("updater: 已下载 ", at + 1)) {
         ++lines;
       }
       EXPECT_GE(lines, 2u) << run.out;
       EXPECT_LE(lines, 6u) << run.out;
-      EXPECT_NE(run.out.find(" of " + std::to_string(big.size()) + " bytes\n"), std::string::npos)
+      EXPECT_NE(run.out.find("updater: 已下载 3.0 MB / 3.0 MB（100%）\n"), std::string::npos)
           << run.out;
+      EXPECT_NE(run.out.find("updater: 下载完成，共 3.0 MB\n"), std::string::npos) << run.out;
     }
   }
 }
@@ -419,7 +420,7 @@ TEST(UpdaterRun, ReplacesTheRunningProgramEndsItAndStartsTheNewOne) {
   EXPECT_EQ(ModeOf(program), fs::perms(0755));
   const int status = running.WaitFor(std::chrono::seconds(1));
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the old program was ended";
-  EXPECT_NE(run.out.find("updater: ended process " + std::to_string(record.processId) + "\n"),
+  EXPECT_NE(run.out.find("updater: 已关闭旧程序（进程 " + std::to_string(record.processId) + "）\n"),
             std::string::npos)
       << run.out;
   ASSERT_EQ(starts.size(), 2u) << "the new program logged its start\n" << Describe(run);
@@ -453,9 +454,9 @@ TEST(UpdaterRun, LeavesAProcessOfAnotherProgramRunning) {
   EXPECT_TRUE(ReadFile(app / "lark-bay") == QuickScript(2000));
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_TRUE(IsProcessRunning(record.processId)) << "sleep was not ended";
-  EXPECT_NE(run.out.find("does not run " + record.startProgram + "; left alone"), std::string::npos)
+  EXPECT_NE(run.out.find("运行的不是 " + record.startProgram + "，不关闭"), std::string::npos)
       << run.out;
-  EXPECT_EQ(run.out.find("ended process"), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("已关闭旧程序"), std::string::npos) << run.out;
 }
 
 TEST(UpdaterRun, RefusesBadRecordsAndArgumentsWithoutTouchingAnything) {
@@ -494,14 +495,15 @@ TEST(UpdaterRun, RefusesBadRecordsAndArgumentsWithoutTouchingAnything) {
     const RunResult run = RunUpdater(scratch.Path(), {"--record", recordFile.string()});
     EXPECT_EQ(run.exitCode, 1) << Describe(run);
     EXPECT_TRUE(run.err.starts_with("updater: ")) << run.err;
-    EXPECT_EQ(run.out.find("downloading"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("正在下载"), std::string::npos) << run.out;
     EXPECT_EQ(ReadFile(target), "previous version\n");
   }
   EXPECT_FALSE(fs::exists(scratch.Path() / "lark-bay"));
 
   const RunResult usage = RunUpdater(scratch.Path(), {"--frobnicate"});
   EXPECT_EQ(usage.exitCode, 2) << Describe(usage);
-  EXPECT_NE(usage.err.find("usage: Update.exe"), std::string::npos) << usage.err;
+  EXPECT_NE(usage.err.find("不认识的参数：--frobnicate\n"), std::string::npos) << usage.err;
+  EXPECT_NE(usage.err.find("用法：Update.exe"), std::string::npos) << usage.err;
 }
 
 TEST(UpdaterRun, ReportsAProgramThatCannotBeStarted) {
@@ -527,8 +529,10 @@ TEST(UpdaterRun, ReportsAProgramThatCannotBeStarted) {
   EXPECT_EQ(run.exitCode, 5) << Describe(run);
   EXPECT_EQ(ReadFile(app / "Enginepack"), "engine pack bytes");
   EXPECT_EQ(ModeOf(app / "Enginepack"), fs::perms(0644));
-  EXPECT_NE(run.err.find("updater: cannot start " + record.startProgram), std::string::npos)
-      << run.err;
+  EXPECT_EQ(run.err, "updater: 无法启动 " + app.string() + "/no-such-program\n");
+  // The folder written with a doubled "/" is shown with one.
+  EXPECT_NE(run.out.find("updater: 已保存：" + app.string() + "/Enginepack\n"), std::string::npos)
+      << run.out;
 }
 
 }  // namespace
