@@ -82,7 +82,8 @@ std::string CurlCause(CURL* easy, CURLcode code, const char* detail) {
     case CURLE_SSL_CACERT_BADFILE:
       return "安全连接失败";
     default:
-      return "网络错误（" + std::string(detail[0] != '\0' ? detail : curl_easy_strerror(code)) + "）";
+      return "网络错误（" + std::string(detail[0] != '\0' ? detail : curl_easy_strerror(code)) +
+             "）";
   }
 }
 

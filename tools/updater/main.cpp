@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
   const auto job = [&recordPath](UpdateReport& report) { return RunUpdate(recordPath, report); };
 #ifdef LARKBAY_UPDATER_WINDOW
   if (HasDisplay()) {
-    code = RunInWindow(argc, argv, job);
+    code = RunInApplication(argc, argv, job);
     ran = true;
   }
 #endif

@@ -91,7 +91,8 @@ StepText DescribeStep(UpdateStep step, const std::string& detail) {
 std::string StepLine(UpdateStep step, const std::string& detail) {
   StepText text = DescribeStep(step, detail);
   if (text.path.empty()) return text.heading;
-  if (text.heading.ends_with(kEllipsis)) text.heading.resize(text.heading.size() - kEllipsis.size());
+  if (text.heading.ends_with(kEllipsis))
+    text.heading.resize(text.heading.size() - kEllipsis.size());
   return text.heading + "：" + text.path;
 }
 

@@ -1,71 +1,22 @@
 #include "progress_window.h"
 
 #include <QApplication>
-#include <QCloseEvent>
-#include <QLabel>
-#include <QMessageBox>
-#include <QProgressBar>
-#include <QVBoxLayout>
-#include <QWidget>
+#include <QEventLoop>
+#include <QLibraryInfo>
+#include <QTranslator>
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <thread>
 
 #include "console_report.h"
 #include "messages.h"
+#include "update_window.h"
 
 namespace larkbay::updater {
 namespace {
 
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
-
-const QString& Title() {
-  static const QString title = Text("Lark-Bay 更新");
-  return title;
-}
-
-class UpdateWindow : public QWidget {
- public:
-  UpdateWindow() {
-    setWindowTitle(Title());
-    auto* layout = new QVBoxLayout(this);
-    label_ = new QLabel(Text("正在准备更新……"), this);
-    label_->setWordWrap(true);
-    label_->setMinimumWidth(380);
-    bar_ = new QProgressBar(this);
-    bar_->setRange(0, 0);  // busy until a length is known
-    layout->addWidget(label_);
-    layout->addWidget(bar_);
-  }
-
-  void SetStep(const QString& text) { label_->setText(text); }
-  void SetProgress(int percent) {
-    bar_->setRange(0, 100);
-    bar_->setValue(percent);
-  }
-  void SetBusy() { bar_->setRange(0, 0); }
-  void Finish() { finished_ = true; }
-  bool CancelRequested() const { return cancel_; }
-
- protected:
-  void closeEvent(QCloseEvent* event) override {
-    if (finished_) {
-      event->accept();
-      return;
-    }
-    // The job ends itself: the download stops, or the last short steps finish.
-    cancel_ = true;
-    label_->setText(Text("正在取消……"));
-    event->ignore();
-  }
-
- private:
-  QLabel* label_ = nullptr;
-  QProgressBar* bar_ = nullptr;
-  std::atomic<bool> cancel_{false};
-  bool finished_ = false;
-};
 
 // Hands the job's reports to the window on the GUI thread.
 class WindowReport : public UpdateReport {
@@ -73,18 +24,20 @@ class WindowReport : public UpdateReport {
   explicit WindowReport(UpdateWindow& window) : window_(window), console_(nullptr) {}
 
   void Step(UpdateStep step, const std::string& detail) override {
-    const QString text = Text(StepLine(step, detail));
-    Post([text](UpdateWindow& w) { w.SetStep(text); });
-    if (step == UpdateStep::kReceived) Post([](UpdateWindow& w) { w.SetProgress(100); });
+    const StepText text = DescribeStep(step, detail);
+    Post([heading = Text(text.heading), path = Text(text.path)](UpdateWindow& w) {
+      w.SetStep(heading, path);
+    });
+    if (step == UpdateStep::kReceived) Post([](UpdateWindow& w) { w.SetComplete(); });
   }
 
   void Progress(std::uint64_t received, std::int64_t total) override {
     if (total <= 0) return;  // the bar stays busy
-    const int percent = static_cast<int>(
-        std::min<std::uint64_t>(100, received * 100 / static_cast<std::uint64_t>(total)));
+    const auto size = static_cast<std::uint64_t>(total);
+    const std::uint64_t percent = std::min<std::uint64_t>(100, received * 100 / size);
     if (percent == lastPercent_) return;
     lastPercent_ = percent;
-    Post([percent](UpdateWindow& w) { w.SetProgress(percent); });
+    Post([received, size](UpdateWindow& w) { w.SetProgress(received, size); });
   }
 
   void Failure(const std::string& why) override {
@@ -101,6 +54,7 @@ class WindowReport : public UpdateReport {
   }
 
  private:
+  // Changes queued to the window run in order, and are dropped with it.
   template <typename F>
   void Post(F change) {
     UpdateWindow* window = &window_;
@@ -109,37 +63,53 @@ class WindowReport : public UpdateReport {
   }
 
   UpdateWindow& window_;
-  ConsoleReport console_;
-  int lastPercent_ = -1;
+  ConsoleReport console_;  // failures go to standard error as well
+  std::uint64_t lastPercent_ = 101;
   std::mutex mutex_;
   std::string why_;
 };
 
 }  // namespace
 
-int RunInWindow(int& argc, char** argv, const std::function<int(UpdateReport&)>& job) {
-  QApplication app(argc, argv);
+bool LoadQtChineseTexts() {
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (!translator->load(QStringLiteral("qtbase_zh_CN"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  return QCoreApplication::installTranslator(translator);
+}
+
+int RunInWindow(const std::function<int(UpdateReport&)>& job) {
   UpdateWindow window;
   window.show();
   WindowReport report(window);
   std::atomic<int> code{kExitOk};
+  QEventLoop loop;
   std::thread worker([&] {
     code = job(report);
-    UpdateWindow* target = &window;
+    // Queued after every change the job posted, so the window has shown them.
     QMetaObject::invokeMethod(
-        target,
-        [target, &report, &code] {
-          target->Finish();
-          if (code != kExitOk && !target->CancelRequested()) {
-            QMessageBox::critical(target, Title(), Text(report.Why()));
-          }
-          QApplication::quit();
+        &window,
+        [&] {
+          window.Finish();
+          if (code != kExitOk && !window.CancelRequested()) window.ShowFailure(Text(report.Why()));
+          loop.quit();
         },
         Qt::QueuedConnection);
   });
-  app.exec();
+  loop.exec();
   worker.join();
   return code;
+}
+
+int RunInApplication(int& argc, char** argv, const std::function<int(UpdateReport&)>& job) {
+  QApplication app(argc, argv);
+  // The window's own loop ends the run, not its last window.
+  QApplication::setQuitOnLastWindowClosed(false);
+  LoadQtChineseTexts();
+  return RunInWindow(job);
 }
 
 }  // namespace larkbay::updater

@@ -168,8 +168,7 @@ int RunUpdate(const std::string& recordPath, UpdateReport& report) {
   // A folder relative to wherever this program was started is no place the
   // program meant.
   if (!record.saveFolder.starts_with('/')) {
-    report.Failure("更新信息 " + recordPath + " 中的文件夹“" + record.saveFolder +
-                   "”不是完整路径");
+    report.Failure("更新信息 " + recordPath + " 中的文件夹“" + record.saveFolder + "”不是完整路径");
     return kExitBadRecord;
   }
   // A new user's desktop folder may not exist yet: the file is made to land

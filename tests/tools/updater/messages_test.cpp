@@ -63,7 +63,8 @@ TEST(UpdaterMessages, CausesAreChineseWithTheNumberOfAnUnusualOne) {
   EXPECT_EQ(CauseText(EACCES), "没有权限");
   EXPECT_EQ(CauseText(ENOSPC), "磁盘空间不足");
   EXPECT_EQ(CauseText(EROFS), "磁盘只能读不能写");
-  EXPECT_TRUE(CauseText(EXDEV).starts_with("错误 " + std::to_string(EXDEV) + "（")) << CauseText(EXDEV);
+  EXPECT_TRUE(CauseText(EXDEV).starts_with("错误 " + std::to_string(EXDEV) + "（"))
+      << CauseText(EXDEV);
 }
 
 }  // namespace

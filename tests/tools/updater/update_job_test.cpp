@@ -30,7 +30,9 @@ using updater::UpdateStep;
 // Everything the job reports, in order.
 class RecordedReport : public updater::UpdateReport {
  public:
-  void Step(UpdateStep step, const std::string& detail) override { steps.emplace_back(step, detail); }
+  void Step(UpdateStep step, const std::string& detail) override {
+    steps.emplace_back(step, detail);
+  }
   void Progress(std::uint64_t, std::int64_t) override {}
   void Failure(const std::string& why) override { failures.push_back(why); }
 
@@ -82,9 +84,12 @@ std::string RecordFile(const fs::path& scratch, const UpdaterRecord& record) {
 
 TEST(UpdateJob, PathsHaveSingleSlashes) {
   const std::vector<std::pair<std::string, std::string>> paths = {
-      {"/root/Desktop//", "/root/Desktop"}, {"/root/Desktop", "/root/Desktop"},
-      {"/a//b///c/", "/a/b/c"},            {"//", "/"},
-      {"/", "/"},                          {"a//b", "a/b"},
+      {"/root/Desktop//", "/root/Desktop"},
+      {"/root/Desktop", "/root/Desktop"},
+      {"/a//b///c/", "/a/b/c"},
+      {"//", "/"},
+      {"/", "/"},
+      {"a//b", "a/b"},
   };
   for (const auto& [path, normal] : paths) {
     EXPECT_EQ(updater::NormalPath(path), normal) << path;
@@ -103,18 +108,18 @@ TEST(UpdateJob, PathsHaveSingleSlashes) {
 TEST(UpdateJob, MakesAMissingDesktopFolderAndPutsThePackThere) {
   struct Case {
     const char* name;
-    std::string existing;  // made before the run, under the scratch folder; "" for none
-    std::string folder;    // field 3 under the scratch folder, as the program writes it
+    std::string existing;           // made before the run, under the scratch folder; "" for none
+    std::string folder;             // field 3 under the scratch folder, as the program writes it
     std::vector<std::string> made;  // folders the job makes, under the scratch folder
   };
   const std::vector<Case> cases = {
       {"desktop there", "home/user/Desktop", "home/user/Desktop//", {}},
       {"desktop missing", "home/user", "home/user/Desktop//", {"home/user/Desktop"}},
-      {"home missing too",
-       "",
-       "home/user/Desktop//",
-       {"home", "home/user", "home/user/Desktop"}},
-      {"slashes doubled inside", "home", "home//user///Desktop//", {"home/user", "home/user/Desktop"}},
+      {"home missing too", "", "home/user/Desktop//", {"home", "home/user", "home/user/Desktop"}},
+      {"slashes doubled inside",
+       "home",
+       "home//user///Desktop//",
+       {"home/user", "home/user/Desktop"}},
   };
   const UsualUmask umask;
   for (const Case& c : cases) {
@@ -164,9 +169,9 @@ TEST(UpdateJob, MakesAMissingDesktopFolderAndPutsThePackThere) {
 TEST(UpdateJob, StopsWithTheCauseWhenTheFolderCannotBeMade) {
   struct Case {
     const char* name;
-    std::string folder;   // field 3 under the scratch folder
-    std::string shown;    // the folder as the failure names it, under the scratch folder
-    std::string cause;    // the end of the failure, "<scratch>/" standing for the scratch folder
+    std::string folder;  // field 3 under the scratch folder
+    std::string shown;   // the folder as the failure names it, under the scratch folder
+    std::string cause;   // the end of the failure, "<scratch>/" standing for the scratch folder
   };
   const std::string longName(300, 'x');
   const std::vector<Case> cases = {

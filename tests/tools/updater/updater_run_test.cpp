@@ -420,8 +420,9 @@ TEST(UpdaterRun, ReplacesTheRunningProgramEndsItAndStartsTheNewOne) {
   EXPECT_EQ(ModeOf(program), fs::perms(0755));
   const int status = running.WaitFor(std::chrono::seconds(1));
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the old program was ended";
-  EXPECT_NE(run.out.find("updater: 已关闭旧程序（进程 " + std::to_string(record.processId) + "）\n"),
-            std::string::npos)
+  EXPECT_NE(
+      run.out.find("updater: 已关闭旧程序（进程 " + std::to_string(record.processId) + "）\n"),
+      std::string::npos)
       << run.out;
   ASSERT_EQ(starts.size(), 2u) << "the new program logged its start\n" << Describe(run);
   EXPECT_NE(starts[1], first[0]);
