@@ -31,7 +31,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright ${larkbay_changel
 # `cpack -G DEB` in the build folder makes lark-bay_<version>_<arch>.deb; its
 # dependencies are Debian packages: the libraries of the installed programs as
 # dpkg-shlibdeps finds them, and what the program loads at run time (the
-# engine it installs from its pack, the media plug-ins, the CJK font).
+# engine it installs from its pack, the media plug-ins, the CJK font, Qt's
+# Chinese texts for the updater's standard buttons).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME lark-bay)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -49,7 +50,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "libqt6webenginecore6, libqt6webenginecore6-bin, libqt6webenginewidgets6, gstreamer1.0-plugins-good, gstreamer1.0-libav, fonts-noto-cjk")
+  "libqt6webenginecore6, libqt6webenginecore6-bin, libqt6webenginewidgets6, gstreamer1.0-plugins-good, gstreamer1.0-libav, fonts-noto-cjk, qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
