@@ -18,6 +18,7 @@
 #include "remote/self_update.h"
 #include "remote/step_context.h"
 #include "services/json/json_object.h"
+#include "services/log/developer_log.h"
 #include "services/text/text_helpers.h"
 #include "state/program_state.h"
 
@@ -89,7 +90,46 @@ bool InstallFromPack(StepContext& context, const std::string& pack, const std::s
   return StartEngine(context);
 }
 
-void HandDownloadOver(StepContext& context, const std::string& packMd5) {
+// How many hand-overs of one announced pack may end with a pack of another
+// digest on the desktop before the program stops asking: an updater that
+// keeps delivering a bad pack would otherwise restart the program for ever.
+constexpr int kMaxBadPackDeliveries = 3;
+
+// The hand-overs of `packMd5` that delivered a bad pack so far, counting the
+// last one when the desktop now holds one. A hand-over that put nothing on
+// the desktop (the updater failed and did not start the program again) is not
+// counted: the next start simply tries again.
+int BadPackDeliveries(const std::string& settings, const std::string& packMd5,
+                      bool delivered) {
+  if (ReadConfigValue(settings, kHandedOverEngineKey, "") != packMd5) return 0;
+  int count = 0;
+  const std::string stored = ReadConfigValue(settings, kBadEnginePacksKey, "0");
+  for (const char c : stored) {
+    if (c < '0' || c > '9' || count > 1000) break;
+    count = count * 10 + (c - '0');
+  }
+  return delivered ? count + 1 : count;
+}
+
+// True when the desktop holds a pack written after the last hand-over record:
+// the updater's delivery, not a file the user left there earlier.
+bool ArrivedSinceLastHandOver(const StepContext& context, const std::string& packPath) {
+  std::error_code error;
+  const auto packTime = std::filesystem::last_write_time(packPath, error);
+  if (error) return false;
+  const auto recordTime =
+      std::filesystem::last_write_time(context.dataDir + std::string(kUpdaterRecordFile), error);
+  return !error && packTime > recordTime;
+}
+
+void HandDownloadOver(StepContext& context, const std::string& packMd5, bool arrived) {
+  const std::string settings = context.dataDir + std::string(kConfigIniFile);
+  const int delivered = BadPackDeliveries(settings, packMd5, arrived);
+  if (delivered >= kMaxBadPackDeliveries) {
+    DevLog(LogArea::kStartup, "engine pack " + packMd5 + ": " + std::to_string(delivered) +
+                                  " downloads brought a pack of another digest; not asking again");
+    return;
+  }
   const std::string address = ChooseDownloadAddress(context.server, "Engine");
   std::string text = kEngineMissingText;
   Replace(text, "#engine_download_url#", address);
@@ -104,11 +144,8 @@ void HandDownloadOver(StepContext& context, const std::string& packMd5) {
                                 msgbox::kOk);
     return;
   }
-  // A pack that never arrives with the announced digest would bring every
-  // start back here: one hand-over per announced pack.
-  const std::string settings = context.dataDir + std::string(kConfigIniFile);
-  if (ReadConfigValue(settings, kHandedOverEngineKey, "") == packMd5) return;
   WriteConfigValue(settings, kHandedOverEngineKey, packMd5);
+  WriteConfigValue(settings, kBadEnginePacksKey, std::to_string(delivered));
   // The desktop folder ends with "/"; the record has always doubled it.
   HandOverToUpdater(context, address, context.desktopDir + "/", std::string(kEnginePackFile),
                     milliseconds(500));
@@ -200,7 +237,7 @@ bool InstallEngine(StepContext& context) {
     ShowIeLayout(context.controls);
     return false;
   }
-  HandDownloadOver(context, packMd5);
+  HandDownloadOver(context, packMd5, ArrivedSinceLastHandOver(context, packPath));
   return false;
 }
 

@@ -27,8 +27,11 @@ inline constexpr char kEngineMissingText[] =
 inline constexpr char kNoEngineAddressText[] = "下载地址无效。";
 inline constexpr char kNoEngineAddressTitle[] = "引擎环境无法自动下载";
 inline constexpr char kNoArchiverText[] = "rar路径不存在，请确认是否初始化成功";
-// Config.ini key: the pack digest whose download was last handed over.
+// Config.ini keys: the pack digest whose download was last handed over, and
+// how many of its hand-overs ended with a pack of another digest on the
+// desktop (after a few, the program stops asking for that pack).
 inline constexpr char kHandedOverEngineKey[] = "HandedOverEngine";
+inline constexpr char kBadEnginePacksKey[] = "HandedOverEngineBadPacks";
 
 // True when the engine was started.
 bool InstallEngine(StepContext& context);

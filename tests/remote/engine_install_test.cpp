@@ -200,13 +200,57 @@ TEST(EngineInstall, NoPackAsksForTheDownloadAndHandsItToTheUpdaterOnce) {
   EXPECT_EQ(in.f.sleeps, (std::vector<std::chrono::milliseconds>{500ms, 500ms, 5000ms}));
   EXPECT_EQ(ReadFile(in.desktop.Path() / "Enginepack"), "a damaged pack");
 
-  // The same pack announced again: asked, not handed over a second time.
+  // Nothing new arrived (the updater failed and did not start the program
+  // again; the damaged pack is older than the hand-over): the next start asks
+  // again instead of leaving the user without an engine for good.
   in.f.sleeps.clear();
-  fs::remove(in.f.File(kUpdaterRecordFile));
+  fs::last_write_time(in.desktop.Path() / "Enginepack",
+                      fs::last_write_time(in.f.File(kUpdaterRecordFile)) - 10s);
   StepContext again = in.Context();
   EXPECT_FALSE(InstallEngine(again));
-  EXPECT_FALSE(fs::exists(in.f.File(kUpdaterRecordFile)));
+  EXPECT_EQ(in.f.controls.MessageBoxes().size(), 2u);
+  EXPECT_EQ(in.f.sleeps, (std::vector<std::chrono::milliseconds>{500ms, 500ms, 5000ms}));
+}
+
+// An updater that keeps delivering a pack of another digest restarts the
+// program each time: after three such deliveries of one announced pack the
+// program stops asking (no notice, no wait, no hand-over) and plays with the
+// legacy player; a newly announced pack is asked for again.
+TEST(EngineInstall, RepeatedBadDeliveriesStopTheHandOversUntilAnotherPackIsAnnounced) {
+  TempFolder downloads;
+  WriteFile(downloads.Path() / "Enginepack", "a pack on the server");
+  ServerProcess server(downloads.Path());
+  ASSERT_TRUE(server.Ready()) << server.Output();
+  Install in(server.Base());
+  in.Announce(Md5Hex("x", false), Md5Hex("a pack of the announced digest", false));
+  const auto deliverBadPack = [&] {
+    WriteFile(in.desktop.Path() / "Enginepack", "a pack the updater brought, damaged");
+    fs::last_write_time(in.desktop.Path() / "Enginepack",
+                        fs::last_write_time(in.f.File(kUpdaterRecordFile)) + 1s);
+  };
+  for (int start = 1; start <= 3; ++start) {
+    in.f.sleeps.clear();
+    StepContext context = in.Context();
+    EXPECT_FALSE(InstallEngine(context));
+    EXPECT_EQ(in.f.sleeps, (std::vector<std::chrono::milliseconds>{500ms, 500ms, 5000ms}))
+        << "start " << start;
+    EXPECT_EQ(in.f.controls.MessageBoxes().size(), static_cast<size_t>(start));
+    deliverBadPack();
+  }
+  in.f.sleeps.clear();
+  const auto recordTime = fs::last_write_time(in.f.File(kUpdaterRecordFile));
+  StepContext stopped = in.Context();
+  EXPECT_FALSE(InstallEngine(stopped));
+  EXPECT_EQ(in.f.state.appState.PlayerEngine, "ie");
+  EXPECT_TRUE(in.InIeLayout());
   EXPECT_TRUE(in.f.sleeps.empty());
+  EXPECT_EQ(in.f.controls.MessageBoxes().size(), 3u);
+  EXPECT_EQ(fs::last_write_time(in.f.File(kUpdaterRecordFile)), recordTime);
+
+  in.Announce(Md5Hex("x", false), Md5Hex("the next pack", false));
+  StepContext next = in.Context();
+  EXPECT_FALSE(InstallEngine(next));
+  EXPECT_EQ(in.f.sleeps, (std::vector<std::chrono::milliseconds>{500ms, 500ms, 5000ms}));
 }
 
 TEST(EngineInstall, NoAddressSaysSoAndMissingEngineEntryChangesNothing) {
