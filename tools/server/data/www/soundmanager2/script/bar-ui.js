@@ -2,7 +2,8 @@
  * Lark-Bay player bar: a small player for the page the client writes.
  * Turns every ".sm2-bar-ui" block into a player: its "ul.sm2-playlist-bd" is
  * the play list (li > a href=address), the "sm2-icon-play-pause" button plays
- * and pauses, the status shows the current entry, time, duration and progress.
+ * and pauses, buttons beside it go to the previous and the next entry, the
+ * status shows the current entry, time, duration and progress.
  * Plays through SoundManager 2 when it is loaded, else through an HTML5 audio
  * element. A click that arrives before the sound engine is ready is kept and
  * carried out once it is.
@@ -75,6 +76,25 @@
     this.volume = function (value) { audio.volume = value / 100; };
   }
 
+  // A button element like the play button's, put beside it: the page has
+  // only the play button, and the play list drawer opens where the window
+  // may not show it, so the bar itself offers the way through the list.
+  function addButton(playElement, where, kind, caption) {
+    var element = document.createElement('div');
+    element.className = 'sm2-inline-element sm2-button-element sm2-' + kind;
+    var bd = document.createElement('div');
+    bd.className = 'sm2-button-bd';
+    var button = document.createElement('a');
+    button.href = '#' + kind;
+    button.className = 'sm2-inline-button sm2-icon-' + (kind === 'prev' ? 'previous' : 'next');
+    button.title = caption;
+    button.textContent = caption;
+    bd.appendChild(button);
+    element.appendChild(bd);
+    playElement.parentNode.insertBefore(element, where === 'before' ? playElement : playElement.nextSibling);
+    return button;
+  }
+
   function BarPlayer(root) {
     var list = root.querySelector('ul.sm2-playlist-bd');
     var links = list ? Array.prototype.slice.call(list.querySelectorAll('li > a')) : [];
@@ -86,6 +106,10 @@
     var track = root.querySelector('.sm2-progress-track');
     var playButton = root.querySelector('.sm2-icon-play-pause');
     var volumeButton = root.querySelector('a.sm2-volume-control');
+    var playElement = playButton ? playButton.closest('.sm2-button-element') : null;
+    var prevButton = playElement ? addButton(playElement, 'before', 'prev', 'Previous') : null;
+    var nextButton = playElement ? addButton(playElement, 'after', 'next', 'Next') : null;
+    var seekArea = root.querySelector('.sm2-progress-bd') || track;
     var engine = null;
     var current = -1;
     var pendingToggle = false;
@@ -125,6 +149,18 @@
       target.appendChild(ul);
     }
 
+    // The first entry has no previous one, the last no next one.
+    function showEnds() {
+      if (prevButton) prevButton.classList.toggle('disabled', current <= 0);
+      if (nextButton) nextButton.classList.toggle('disabled', current < 0 || current + 1 >= links.length);
+    }
+
+    // Steps through the list, playing on when the bar plays.
+    function step(by) {
+      if (!engine || current + by < 0 || current + by >= links.length) return;
+      select(current + by, engine.playing());
+    }
+
     function select(index, play) {
       if (!engine || index < 0 || index >= links.length) return;
       links.forEach(function (link, n) { link.parentNode.classList.toggle('selected', n === index); });
@@ -132,6 +168,7 @@
       root.classList.remove('sm2-error');
       root.removeAttribute('data-failure');
       showTitle(index);
+      showEnds();
       engine.load(links[index].getAttribute('href'));
       events.progress(0, 0);
       if (play) engine.toggle();
@@ -153,6 +190,9 @@
     if (playButton) {
       playButton.addEventListener('click', function (e) { e.preventDefault(); toggle(); });
     }
+    if (prevButton) prevButton.addEventListener('click', function (e) { e.preventDefault(); step(-1); });
+    if (nextButton) nextButton.addEventListener('click', function (e) { e.preventDefault(); step(1); });
+    showEnds();
     if (volumeButton) {
       volumeButton.addEventListener('click', function (e) {
         e.preventDefault();
@@ -161,10 +201,11 @@
         if (engine) engine.volume(muted ? 0 : 100);
       });
     }
-    if (track) {
-      track.addEventListener('click', function (e) {
+    // The track is a few pixels high; the row around it takes the click.
+    if (track && seekArea) {
+      seekArea.addEventListener('click', function (e) {
         var box = track.getBoundingClientRect();
-        if (engine && box.width > 0) engine.seek((e.clientX - box.left) / box.width);
+        if (engine && box.width > 0) engine.seek(Math.min(1, Math.max(0, (e.clientX - box.left) / box.width)));
       });
     }
     if (target) {
