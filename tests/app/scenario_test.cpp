@@ -16,24 +16,20 @@
 //   6. a second copy asks "重复运行！！！"; 取消 leaves the first running.
 #include <QCryptographicHash>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <csignal>
 #include <memory>
 
 #include "app_test_support.h"
+#include "automation_remote.h"
 #include "server_run.h"
 
 namespace larkbay {
 namespace {
-
-constexpr int kLongMs = 90000;
 
 QByteArray ReadAll(const QString& path) {
   QFile file(path);
@@ -44,87 +40,14 @@ QByteArray Md5Of(const QByteArray& bytes) {
   return QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex();
 }
 
-QString Unescape(const QString& text) {
-  QString out;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    if (text[i] != u'\\' || i + 1 == text.size()) {
-      out += text[i];
-      continue;
-    }
-    const QChar next = text[++i];
-    out += next == u'n' ? QChar(u'\n') : next == u't' ? QChar(u'\t') : next == u'r' ? QChar(u'\r') : next;
-  }
-  return out;
-}
-
-// One running copy's automation socket.
-class Remote {
- public:
-  explicit Remote(QString path) : path_(std::move(path)) {}
-  // The command's value; "error: …" when it failed or nothing answered.
-  QString Ask(const QStringList& command, int timeoutMs = 10000) {
-    if (socket_.state() != QLocalSocket::ConnectedState) {
-      socket_.abort();
-      socket_.connectToServer(path_);
-      if (!socket_.waitForConnected(1000)) return QStringLiteral("error: not connected");
-    }
-    socket_.write(command.join(u'\t').toUtf8() + '\n');
-    socket_.flush();
-    QElapsedTimer waited;
-    waited.start();
-    while (!socket_.canReadLine()) {
-      if (waited.elapsed() > timeoutMs || !socket_.waitForReadyRead(200)) {
-        if (socket_.state() != QLocalSocket::ConnectedState || waited.elapsed() > timeoutMs)
-          return QStringLiteral("error: no answer");
-      }
-    }
-    const QString line = QString::fromUtf8(socket_.readLine()).chopped(1);
-    const qsizetype tab = line.indexOf(u'\t');
-    const QString status = line.left(tab);
-    const QString value = Unescape(tab < 0 ? QString() : line.mid(tab + 1));
-    return status == QLatin1String("ok") ? value : QStringLiteral("error: ") + value;
-  }
-  QString Ask(const char* verb, const QString& a = {}, const QString& b = {}, const QString& c = {}) {
-    QStringList command{QString::fromUtf8(verb)};
-    for (const QString& arg : {a, b, c})
-      if (!arg.isNull()) command << arg;
-    return Ask(command);
-  }
-  // Waits until `done` holds, asking again and again.
-  bool WaitFor(const std::function<bool()>& done, int timeoutMs = kLongMs) {
-    return QTest::qWaitFor(done, timeoutMs * testing::TestTimeFactor());
-  }
-  void Disconnect() { socket_.abort(); }
-
- private:
-  QString path_;
-  QLocalSocket socket_;
-};
+using testing::EndFamily;
+using testing::kLongMs;
+using testing::Remote;
+using testing::Running;
 
 qint64 RecordedProgram(const testing::TempAppData& appData) {
   static const QRegularExpression program(QStringLiteral("Program=(\\d+)"));
   return program.match(appData.ReadConfigIni()).captured(1).toLongLong();
-}
-
-bool Running(qint64 pid) {
-  return pid > 0 && QFileInfo::exists(QStringLiteral("/proc/%1/exe").arg(pid));
-}
-
-// Ends a copy and every process it started (the engine's helpers), however
-// the test ends: the copies the updater starts are nobody's child here.
-void EndFamily(qint64 pid) {
-  if (pid <= 0) return;
-  for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-    bool number = false;
-    const qint64 child = entry.toLongLong(&number);
-    if (!number) continue;
-    const QByteArray stat = ReadAll(QStringLiteral("/proc/%1/stat").arg(child));
-    const qsizetype close = stat.lastIndexOf(')');
-    const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
-    if (close > 0 && fields.size() > 1 && fields[1].toLongLong() == pid)
-      ::kill(static_cast<pid_t>(child), SIGKILL);
-  }
-  ::kill(static_cast<pid_t>(pid), SIGKILL);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QMessageBox>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QWidget>
 #include <optional>
@@ -169,6 +170,14 @@ QString AutomationChannel::Run(const QStringList& c) {
     auto* tabs = qobject_cast<TabControl*>(controls.FindWidget(names::kTabControl));
     if (!tabs) return Error(QStringLiteral("no tabs"));
     tabs->SetCurrentIndex(c.value(1).toInt());
+    return Ok();
+  }
+  if (verb == QLatin1String("close")) {
+    QWidget* window = program_.Main();
+    if (!window) return Error(QStringLiteral("no main window"));
+    // After the answer has gone: closing ends the program, as the window's
+    // close button does.
+    QTimer::singleShot(0, window, &QWidget::close);
     return Ok();
   }
   if (verb == QLatin1String("grab")) {

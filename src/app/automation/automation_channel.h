@@ -4,8 +4,8 @@
 // path, the program answers one-line commands on a local socket — read and
 // write controls by name, click, press Enter, choose list rows, send a menu's
 // command, answer a message box, grab a screenshot, run a script in the
-// player, read the clipboard and the download tasks. Without the variable
-// nothing listens.
+// player, read the clipboard and the download tasks, close the main window.
+// Without the variable nothing listens.
 
 #include <QObject>
 #include <memory>
