@@ -75,6 +75,10 @@ def song_rows(rng):
         if i % 53 == 17:  # a song that offers nothing but its page: no playable address
             qualities = []
         clip = "tiny" if i % 41 == 5 else AUDIO_CLIPS[i % len(AUDIO_CLIPS)]
+        if TITLES[i % len(TITLES)] == "Slow Dance":
+            # The long clip in every quality: downloads that last long enough
+            # to pause, resume and delete in the demo.
+            clip, qualities, seconds = "long", ["ST", "HD", "HQ", "SQ"], 300
         mv = MV_CLIPS[(i // 6) % len(MV_CLIPS)] if i % 6 == 0 else ""
         if i % 10 == 9:
             sites = ["xy"]
