@@ -1,12 +1,16 @@
-// The legacy player on the real main window: a page handed to the legacy page
-// host is written to the page file, loaded by the player view, dropped once
-// loaded, and the view really plays the page's audio from the reference
-// server; a page without a playable source stays silent.
+// The legacy player on the real main window in its layout without the engine:
+// a page handed to the legacy page host is written to the page file, loaded by
+// the player view, dropped once loaded, and the view really plays the page's
+// audio from the reference server; a page without a playable source stays
+// silent. The strip's controls stand beside the tabs, off the tab control,
+// and answer the mouse there.
 #include <QAudioOutput>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMediaPlayer>
 #include <QSlider>
+#include <QTabBar>
 #include <QTest>
 #include <QToolButton>
 #include <memory>
@@ -16,12 +20,14 @@
 #include "app/player/legacy_page_host.h"
 #include "app/widgets/audio_strip.h"
 #include "app/widgets/html_view.h"
+#include "app/widgets/tab_control.h"
 #include "app/windows/main_window.h"
 #include "app_test_support.h"
 #include "platform/app_data_dir.h"
 #include "platform/control_names.h"
 #include "player/player_page.h"
 #include "player/show_player_page.h"
+#include "remote/engine_install.h"
 #include "server_run.h"
 #include "state/program_state.h"
 
@@ -57,6 +63,12 @@ class LegacyPlayerTest : public QObject {
     return QString::fromStdString(dataDir_) + QStringLiteral("data/Lark-Bay_Music.html");
   }
   HtmlView* View() { return qobject_cast<HtmlView*>(controls_->FindWidget(names::kPlayerView)); }
+  TabControl* Tabs() {
+    return qobject_cast<TabControl*>(controls_->FindWidget(names::kTabControl));
+  }
+  QWidget* Client() { return main_->centralWidget(); }
+  // The widget the window has at `point` of its client area: what a click there reaches.
+  QWidget* WidgetAt(QPoint point) { return Client()->childAt(point); }
   std::string SongUrl(const char* quality) const {
     return server_.Base().toStdString() + "/media/audio/c1-" + quality + ".mp3";
   }
@@ -89,6 +101,58 @@ class LegacyPlayerTest : public QObject {
     QCOMPARE(player->error(), QMediaPlayer::NoError);
   }
 
+  // The tab control keeps its place and its tabs, every tab is what the
+  // window shows at its centre; every control of the strip lies inside the
+  // window off the tab bar and the tab control's frame, and is what the
+  // window shows at its corners and its centre.
+  void ExpectStripBesideTabs() {
+    TabControl* tabs = Tabs();
+    QVERIFY(tabs);
+    QCOMPARE(tabs->geometry(), QRect(-1, 0, 647, 600));
+    QTabBar* bar = tabs->TabBar();
+    QCOMPARE(bar->count(), 3);
+    const QRect barRect(bar->mapTo(Client(), QPoint(0, 0)), bar->size());
+    for (int i = 0; i < bar->count(); ++i) {
+      const QPoint centre = bar->mapTo(Client(), bar->tabRect(i).center());
+      QCOMPARE(WidgetAt(centre), bar);
+    }
+    const QRect shown = View()->geometry() & Client()->rect();
+    // Where the frame of the pages starts: the strip stays above it.
+    const int frameTop = tabs->mapTo(Client(), tabs->TabRowSpace().bottomLeft()).y() + 1;
+    for (const char* name : {"playPause", "position", "time"}) {
+      auto* part = View()->findChild<QWidget*>(QLatin1String(name));
+      QVERIFY2(part && part->isVisible(), name);
+      const QRect rect(part->mapTo(Client(), QPoint(0, 0)), part->size());
+      const QString where = QStringLiteral("%1 at %2,%3 %4x%5")
+                                .arg(QLatin1String(name))
+                                .arg(rect.x())
+                                .arg(rect.y())
+                                .arg(rect.width())
+                                .arg(rect.height());
+      QVERIFY2(rect.width() >= 16 && rect.height() >= 12, qPrintable(where));
+      QVERIFY2(shown.contains(rect), qPrintable(where));
+      QVERIFY2(!rect.intersects(barRect), qPrintable(where));
+      QVERIFY2(rect.bottom() < frameTop, qPrintable(where));
+      for (const QPoint point : {rect.center(), rect.topLeft(), rect.topRight(), rect.bottomLeft(),
+                                 rect.bottomRight()}) {
+        QWidget* top = WidgetAt(point);
+        QVERIFY2(top == part || part->isAncestorOf(top),
+                 qPrintable(where + QStringLiteral(": covered by ") +
+                            (top ? QLatin1String(top->metaObject()->className())
+                                 : QLatin1String("nothing"))));
+      }
+    }
+    auto* time = View()->findChild<QLabel*>(QStringLiteral("time"));
+    QVERIFY(time->width() >= time->sizeHint().width());  // "m:ss / m:ss" in full
+  }
+
+  // With LARKBAY_SHOT_DIR set, the top of the window as drawn, for a look.
+  void SaveShot(const char* file) {
+    const QString dir = qEnvironmentVariable("LARKBAY_SHOT_DIR");
+    if (dir.isEmpty()) return;
+    main_->grab().save(dir + u'/' + QLatin1String(file));
+  }
+
   void ExpectSilent() {
     QMediaPlayer* player = View()->AudioPlayer();
     if (!player) return;
@@ -112,6 +176,8 @@ class LegacyPlayerTest : public QObject {
     main_ = std::make_unique<MainWindow>();
     main_->setAttribute(Qt::WA_DeleteOnClose, false);
     controls_->RegisterWindow(main_.get());
+    // As the start-up leaves the window when the engine is not installed.
+    ShowIeLayout(*controls_);
     host_ = std::make_unique<LegacyPageHost>(*controls_, dataDir_);
     host_->onLoadFinished = [this] { ++loadsFinished_; };
     BindPlayerView(*controls_, dataDir_, host_.get());
@@ -185,12 +251,11 @@ class LegacyPlayerTest : public QObject {
     Show(IePage(url));
     ExpectPlaying(url);
 
-    // The element's controls fill the player strip.
+    // The element's controls make up the player strip.
     HtmlView* view = View();
     auto* strip = view->findChild<AudioStrip*>();
     QVERIFY(strip);
     QVERIFY(strip->isVisible());
-    QCOMPARE(strip->geometry(), view->rect());
     QCOMPARE(view->size(), QSize(650, 30));
     auto* button = strip->findChild<QToolButton*>(QStringLiteral("playPause"));
     auto* slider = strip->findChild<QSlider*>(QStringLiteral("position"));
@@ -198,13 +263,20 @@ class LegacyPlayerTest : public QObject {
     QVERIFY(button->isEnabled());
     QTRY_VERIFY(slider->maximum() > 4000);  // the clip lasts about five seconds
     QTRY_VERIFY(slider->value() > 0);
+    SaveShot("legacy-strip.png");
+    ExpectStripBesideTabs();
+    if (QTest::currentTestFailed()) return;
 
-    QTest::mouseClick(button, Qt::LeftButton);
+    // A click where the window shows the button pauses and plays again.
+    const QPoint buttonCentre = button->mapTo(Client(), button->rect().center());
+    QCOMPARE(WidgetAt(buttonCentre), button);
+    QTest::mouseClick(WidgetAt(buttonCentre), Qt::LeftButton);
     QTRY_COMPARE(view->AudioPlayer()->playbackState(), QMediaPlayer::PausedState);
     const qint64 paused = view->AudioPlayer()->position();
     QTest::qWait(400);
     QVERIFY(view->AudioPlayer()->position() - paused < 100);
-    QTest::mouseClick(button, Qt::LeftButton);
+    SaveShot("legacy-strip-paused.png");
+    QTest::mouseClick(WidgetAt(buttonCentre), Qt::LeftButton);
     QTRY_COMPARE(view->AudioPlayer()->playbackState(), QMediaPlayer::PlayingState);
 
     // The same page once more is not handed over: the music goes on.

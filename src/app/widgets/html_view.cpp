@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QMouseEvent>
+#include <QRegion>
 #include <QRegularExpression>
 #include <QResizeEvent>
 #include <QStringConverter>
@@ -177,6 +178,19 @@ void HtmlView::ShowPage(const QString& html) {
 
 QMediaPlayer* HtmlView::AudioPlayer() const { return audio_ ? audio_->Player() : nullptr; }
 
+void HtmlView::SetPlayerArea(const QRect& area) {
+  if (area == playerArea_) return;
+  playerArea_ = area;
+  if (area.isEmpty()) {
+    clearMask();
+  } else {
+    setMask(QRegion(area));
+  }
+  if (audio_) audio_->setGeometry(StripRect());
+}
+
+QRect HtmlView::StripRect() const { return playerArea_.isEmpty() ? rect() : playerArea_; }
+
 void HtmlView::doSetSource(const QUrl& name, QTextDocument::ResourceType type) {
   loadedPage_.reset();
   QUrl shown = source();
@@ -206,7 +220,7 @@ void HtmlView::PlayAudioOf(const QString& html, const QUrl& base) {
   }
   if (!audio_) {
     audio_ = new AudioStrip(this);
-    audio_->setGeometry(rect());
+    audio_->setGeometry(StripRect());
   }
   audio_->show();
   audio_->raise();
@@ -215,7 +229,7 @@ void HtmlView::PlayAudioOf(const QString& html, const QUrl& base) {
 
 void HtmlView::resizeEvent(QResizeEvent* event) {
   QTextBrowser::resizeEvent(event);
-  if (audio_) audio_->setGeometry(rect());
+  if (audio_) audio_->setGeometry(StripRect());
 }
 
 QVariant HtmlView::loadResource(int type, const QUrl& name) {

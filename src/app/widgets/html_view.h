@@ -6,6 +6,7 @@
 // <audio> element plays, with its controls in a strip over the view.
 
 #include <QByteArray>
+#include <QRect>
 #include <QString>
 #include <QTextBrowser>
 #include <QUrl>
@@ -50,6 +51,11 @@ class HtmlView : public QTextBrowser {
   // The player of the page's audio element; null before any page had one.
   QMediaPlayer* AudioPlayer() const;
 
+  // The part of the view (its own coordinates) that the window shows: the
+  // view draws and takes the mouse only there, and its audio strip fills it.
+  // An empty rectangle, the default, is the whole view.
+  void SetPlayerArea(const QRect& area);
+
  protected:
   // Going to the address already shown loads it again: the page file is
   // rewritten under the same name for every new page.
@@ -64,8 +70,10 @@ class HtmlView : public QTextBrowser {
  private:
   // Plays the audio element of `html`, or silences the view when it has none.
   void PlayAudioOf(const QString& html, const QUrl& base);
+  QRect StripRect() const;
 
   AudioStrip* audio_ = nullptr;
+  QRect playerArea_;
   std::optional<QString> loadedPage_;  // set by loadResource for the page itself
   bool reloading_ = false;
 };

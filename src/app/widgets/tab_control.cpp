@@ -4,6 +4,7 @@
 #include <QStyle>
 #include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
+#include <algorithm>
 
 namespace larkbay {
 
@@ -49,6 +50,15 @@ void TabControl::UpdateLayout() {
   for (QWidget* page : pages_) page->setGeometry(rect());
 }
 
+int TabControl::FrameTop() const {
+  return bar_->height() - style()->pixelMetric(QStyle::PM_TabBarBaseOverlap, nullptr, this);
+}
+
+QRect TabControl::TabRowSpace() const {
+  const int left = bar_->geometry().right() + 1;
+  return QRect(left, 0, std::max(0, width() - left), std::max(0, FrameTop()));
+}
+
 void TabControl::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   UpdateLayout();
@@ -61,8 +71,7 @@ void TabControl::paintEvent(QPaintEvent*) {
   option.shape = bar_->shape();
   option.tabBarSize = bar_->size();
   option.tabBarRect = bar_->geometry();
-  const int overlap = style()->pixelMetric(QStyle::PM_TabBarBaseOverlap, nullptr, this);
-  option.rect = rect().adjusted(0, bar_->height() - overlap, 0, 0);
+  option.rect = rect().adjusted(0, FrameTop(), 0, 0);
   style()->drawPrimitive(QStyle::PE_FrameTabWidget, &option, &painter, this);
 }
 

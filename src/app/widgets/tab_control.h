@@ -22,6 +22,9 @@ class TabControl : public QWidget {
   int CurrentIndex() const;
   void SetCurrentIndex(int index);
   QTabBar* TabBar() const { return bar_; }
+  // The part of the tab row right of the tabs and above the pages' frame, in
+  // the control's coordinates: room for a widget that shares the row.
+  QRect TabRowSpace() const;
   // Fits the tab strip and the pages to the control's size; a hidden control
   // gets no resize event until it is shown, so callers that move it call this.
   void UpdateLayout();
@@ -35,6 +38,8 @@ class TabControl : public QWidget {
 
  private:
   void ShowCurrentPage();
+  // Where the frame around the pages starts, below the tabs.
+  int FrameTop() const;
 
   QTabBar* bar_;
   std::vector<QWidget*> pages_;

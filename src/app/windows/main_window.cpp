@@ -4,9 +4,13 @@
 #include <QMenuBar>
 
 #include "app/picture/logo_picture.h"
+#include "app/widgets/html_view.h"
+#include "app/widgets/player_beside_tabs.h"
+#include "app/widgets/tab_control.h"
 #include "app/windows/list_view_setup.h"
 #include "app/windows/ui_fonts.h"
 #include "app/windows/window_builder.h"
+#include "platform/control_names.h"
 #include "services/menu/menu_command.h"
 #include "services/menu/popup_menu.h"
 
@@ -31,6 +35,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   client->setObjectName(QStringLiteral("MainWindow_client"));
   setCentralWidget(client);
   BuildControls(layout, client);
+  KeepPlayerBesideTabs(client->findChild<HtmlView*>(QString::fromUtf8(names::kPlayerView)),
+                       client->findChild<TabControl*>(QString::fromUtf8(names::kTabControl)));
   auto* downloads = client->findChild<QTreeWidget*>(QStringLiteral("超级列表框_下载管理模块"));
   for (const ColumnTemplate& column : DownloadListColumns()) {
     AddListColumn(downloads,
