@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <system_error>
 
 namespace larkbay {
@@ -76,18 +77,39 @@ std::string ResolveLinks(const std::string& path) {
   return path;
 }
 
+// A new temporary file beside the target, created with `mode` so that the
+// kernel applies the umask (and a default ACL) as for any other new file.
+int CreateTemporary(const std::string& target, mode_t mode, std::string& temp) {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = target + ".tmp-";
+    for (int i = 0; i < 6; ++i) temp += kLetters[random() % (sizeof kLetters - 1)];
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, std::string_view contents) {
+bool WriteFileAtomically(const std::string& path, std::string_view contents, FileKind kind) {
   if (path.empty() || path.back() == '/') return false;
   const std::string target = ResolveLinks(path);
-  std::string temp = target + ".tmp-XXXXXX";
-  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  struct stat st {};
+  const bool replacing = ::stat(target.c_str(), &st) == 0;
+  std::string temp;
+  const int fd = CreateTemporary(target, kind == FileKind::kProgram ? 0777 : 0666, temp);
   if (fd < 0) return false;
 
-  struct stat st {};
-  const mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-  bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, contents) && ::fsync(fd) == 0;
+  bool ok = true;
+  if (replacing) {
+    mode_t mode = st.st_mode & 07777;
+    // A program must stay runnable by whoever may read it.
+    if (kind == FileKind::kProgram) mode |= (mode & 0444) >> 2;
+    ok = ::fchmod(fd, mode) == 0;
+  }
+  ok = ok && WriteAll(fd, contents) && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
   ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
   if (!ok) {

@@ -1,7 +1,5 @@
 #include "remote/self_update.h"
 
-#include <sys/stat.h>
-
 #include <charconv>
 #include <chrono>
 #include <cstdint>
@@ -53,8 +51,7 @@ bool UpdateUpdater(StepContext& context) {
   }
   // An empty, cut or wrong download must not replace a working updater.
   if (Md5Hex(body, false) != md5) return false;
-  if (!WriteFileAtomically(path, body)) return false;
-  return ::chmod(path.c_str(), 0755) == 0;
+  return WriteFileAtomically(path, body, FileKind::kProgram);
 }
 
 bool UpdateProgram(StepContext& context) {

@@ -42,13 +42,23 @@ bool IsPlainFileName(const std::string& name) {
   return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
 }
 
-// An executable keeps its run bit; so does the program that is started next.
-mode_t ModeFor(const std::string& target, const UpdaterRecord& record) {
+bool IsProgramToStart(const std::string& target, const UpdaterRecord& record) {
+  return BaseName(target) == BaseName(record.startProgram);
+}
+
+// The mode a new download is created with, less the umask as for any new file.
+mode_t NewFileMode(const std::string& target, const UpdaterRecord& record) {
+  return IsProgramToStart(target, record) ? 0777 : 0666;
+}
+
+// A replaced file keeps its mode; the program to start stays runnable by
+// whoever may read it. False when there is no file to replace.
+bool ReplacedFileMode(const std::string& target, const UpdaterRecord& record, mode_t& mode) {
   struct stat old {};
-  if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) && (old.st_mode & 0111) != 0) {
-    return 0755;
-  }
-  return BaseName(target) == BaseName(record.startProgram) ? 0755 : 0644;
+  if (::stat(target.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) return false;
+  mode = old.st_mode & 07777;
+  if (IsProgramToStart(target, record)) mode |= (mode & 0444) >> 2;
+  return true;
 }
 
 void SyncFolder(const std::string& folder) {
@@ -62,9 +72,10 @@ void SyncFolder(const std::string& folder) {
 // target; the target is untouched unless the whole file came.
 int FetchAndReplace(const UpdaterRecord& record, const std::string& target, UpdateReport& report) {
   const std::string temporary = target + ".download-" + std::to_string(CurrentProcessId());
-  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  const mode_t created = NewFileMode(target, record);
+  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, created);
   if (fd < 0 && errno == EEXIST && ::unlink(temporary.c_str()) == 0) {
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, created);
   }
   if (fd < 0) {
     report.Failure("无法在 " + FolderOf(target) + " 中写入文件：" + CauseText(errno));
@@ -82,7 +93,9 @@ int FetchAndReplace(const UpdaterRecord& record, const std::string& target, Upda
   if (!download.ok) return discard(kExitDownloadFailed, download.why);
   report.Step(UpdateStep::kReceived, SizeText(download.bytes));
 
-  if (::fchmod(fd, ModeFor(target, record)) != 0 || ::fsync(fd) != 0) {
+  mode_t kept = 0;
+  const bool keep = ReplacedFileMode(target, record, kept);
+  if ((keep && ::fchmod(fd, kept) != 0) || ::fsync(fd) != 0) {
     return discard(kExitReplaceFailed, "无法保存 " + target + "：" + CauseText(errno));
   }
   const int closed = ::close(fd);

@@ -51,7 +51,7 @@ class RecordedReport : public updater::UpdateReport {
 // Folders are made with 0755 under the usual umask.
 class UsualUmask {
  public:
-  UsualUmask() : previous_(::umask(022)) {}
+  explicit UsualUmask(mode_t mask = 022) : previous_(::umask(mask)) {}
   ~UsualUmask() { ::umask(previous_); }
 
  private:
@@ -163,6 +163,58 @@ TEST(UpdateJob, MakesAMissingDesktopFolderAndPutsThePackThere) {
     }
     EXPECT_EQ(report.Details(UpdateStep::kReplaced), std::vector<std::string>{target.string()});
     EXPECT_EQ(report.Details(UpdateStep::kStarted), std::vector<std::string>{record.startProgram});
+  }
+}
+
+// A new file is made as any program makes one (0666, the program to start
+// 0777, less the umask); a replaced file keeps its mode.
+TEST(UpdateJob, DownloadedFilesFollowTheUmaskOrKeepTheReplacedMode) {
+  struct Case {
+    const char* name;
+    mode_t umask;
+    std::string fileName;  // "lark-bay" is the program started afterwards
+    fs::perms before;      // none: no file before
+    fs::perms after;
+  };
+  const std::vector<Case> cases = {
+      {"new pack, private umask", 077, "Enginepack", fs::perms::none, fs::perms(0600)},
+      {"new pack, group umask", 027, "Enginepack", fs::perms::none, fs::perms(0640)},
+      {"new program, private umask", 077, "lark-bay", fs::perms::none, fs::perms(0700)},
+      {"new program, usual umask", 022, "lark-bay", fs::perms::none, fs::perms(0755)},
+      {"private pack replaced", 022, "Enginepack", fs::perms(0600), fs::perms(0600)},
+      {"group program replaced", 077, "lark-bay", fs::perms(0750), fs::perms(0750)},
+      {"program without run bits replaced", 077, "lark-bay", fs::perms(0640), fs::perms(0750)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder scratch;
+    const fs::path downloads = scratch.Path() / "downloads";
+    const fs::path app = scratch.Path() / "app";
+    fs::create_directories(downloads);
+    fs::create_directories(app);
+    WriteFile(downloads / c.fileName, "#!/bin/sh\nexit 0\n");
+    const fs::path target = app / c.fileName;
+    if (c.before != fs::perms::none) {
+      WriteFile(target, "old");
+      fs::permissions(target, c.before);
+    }
+    ServerProcess server(downloads);
+    ASSERT_TRUE(server.Ready()) << server.Output();
+
+    UpdaterRecord record;
+    record.processId = CurrentProcessId();
+    record.address = server.Base() + "/download/" + c.fileName;
+    record.saveFolder = app.string() + "/";
+    record.fileName = c.fileName;
+    record.startProgram = c.fileName == "lark-bay" ? target.string() : "/bin/true";
+    const std::string recordFile = RecordFile(scratch.Path(), record);
+
+    const UsualUmask umask(c.umask);
+    RecordedReport report;
+    EXPECT_EQ(updater::RunUpdate(recordFile, report), updater::kExitOk);
+    EXPECT_TRUE(report.failures.empty()) << report.failures.front();
+    EXPECT_EQ(ReadFile(target), "#!/bin/sh\nexit 0\n");
+    EXPECT_EQ(ModeOf(target), c.after);
   }
 }
 
