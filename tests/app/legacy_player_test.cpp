@@ -23,6 +23,7 @@
 #include "app/widgets/tab_control.h"
 #include "app/windows/main_window.h"
 #include "app_test_support.h"
+#include "file_server.h"
 #include "platform/app_data_dir.h"
 #include "platform/control_names.h"
 #include "player/player_page.h"
@@ -87,11 +88,18 @@ class LegacyPlayerTest : public QObject {
     QVERIFY(!QFile::exists(PagePath()));
   }
 
+  // The times the reference server logged a GET of `path` so far.
+  int Requests(const QString& path) {
+    QTest::qWait(200);  // the server's last log lines on their way
+    return static_cast<int>(server_.Output().count(" GET " + path.toUtf8() + " "));
+  }
+
   // The player reaches playing `url` and its position moves on.
   void ExpectPlaying(const std::string& url) {
     QMediaPlayer* player = View()->AudioPlayer();
     QVERIFY(player);
-    QCOMPARE(player->source(), QUrl(QString::fromStdString(url)));
+    // Set once the repeating source has been fetched.
+    QTRY_COMPARE_WITH_TIMEOUT(player->source(), QUrl(QString::fromStdString(url)), kPlayTimeoutMs);
     QCOMPARE(player->loops(), int(QMediaPlayer::Infinite));
     QVERIFY(player->audioOutput());
     QTRY_COMPARE_WITH_TIMEOUT(player->playbackState(), QMediaPlayer::PlayingState, kPlayTimeoutMs);
@@ -293,6 +301,86 @@ class LegacyPlayerTest : public QObject {
     const std::string url = SongUrl("hq");
     Show(IePage(url));
     ExpectPlaying(url);
+  }
+
+  // A short repeating clip is asked of the server once however many rounds
+  // it plays; a long one plays from its address, one the server does not have
+  // fails in the player.
+  void repeatingClipIsFetchedOnce_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("plays");
+    QTest::addColumn<bool>("quick");  // rounds short enough to count a few
+    // A fifth of a second: many rounds in a few seconds.
+    QTest::newRow("short clip") << "/media/audio/tiny-st.mp3" << true << true;
+    // Five minutes, 2.4 MB: too long to fetch before it plays.
+    QTest::newRow("long") << "/media/audio/long-st.mp3" << true << false;
+    QTest::newRow("missing") << "/media/audio/none-st.mp3" << false << false;
+  }
+
+  void repeatingClipIsFetchedOnce() {
+    QFETCH(QString, path);
+    QFETCH(bool, plays);
+    QFETCH(bool, quick);
+    const int before = Requests(path);
+    const std::string url = server_.Base().toStdString() + path.toStdString();
+    Show(IePage(url));
+    QMediaPlayer* player = View()->AudioPlayer();
+    QVERIFY(player);
+    if (!plays) {
+      QTRY_VERIFY_WITH_TIMEOUT(player->error() != QMediaPlayer::NoError, kPlayTimeoutMs);
+      QVERIFY(player->playbackState() != QMediaPlayer::PlayingState || player->position() == 0);
+      return;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(player->playbackState(), QMediaPlayer::PlayingState, kPlayTimeoutMs);
+    QCOMPARE(player->source(), QUrl(QString::fromStdString(url)));
+    if (!quick) {
+      QTRY_VERIFY_WITH_TIMEOUT(player->position() > 200, kPlayTimeoutMs);
+      return;
+    }
+    int rounds = 0;
+    qint64 last = 0;
+    const auto counting =
+        connect(player, &QMediaPlayer::positionChanged, this, [&rounds, &last](qint64 position) {
+          if (position + 50 < last) ++rounds;
+          last = position;
+        });
+    QTRY_VERIFY_WITH_TIMEOUT(rounds >= 5, kPlayTimeoutMs);
+    disconnect(counting);
+    QCOMPARE(player->error(), QMediaPlayer::NoError);
+    QCOMPARE(Requests(path) - before, 1);
+  }
+
+  // A click on play/pause while a repeating clip is still on its way says
+  // whether it starts once it is there.
+  void playPauseWhileTheClipIsOnItsWay() {
+    testing::FileServer slow;
+    QVERIFY(slow.Listen());
+    testing::FileServer::File clip;
+    clip.body = ReadFile(QStringLiteral(LARKBAY_TEST_MEDIA "/audio/tiny-st.mp3"));
+    QVERIFY(!clip.body.isEmpty());
+    clip.chunk = 256;  // about a second and a half for the clip
+    clip.interval_ms = 100;
+    slow.Add(QStringLiteral("/slow.mp3"), clip);
+    const QString url = slow.Url(QStringLiteral("/slow.mp3"));
+    Show(IePage(url.toStdString()));
+    QMediaPlayer* player = View()->AudioPlayer();
+    auto* button = View()->findChild<QToolButton*>(QStringLiteral("playPause"));
+    QVERIFY(player && button);
+    QVERIFY(player->source().isEmpty());  // not there yet
+    QVERIFY(button->isEnabled());
+    QCOMPARE(button->toolTip(), QStringLiteral("Pause"));  // it will play by itself
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(button->toolTip(), QStringLiteral("Play"));
+    QTRY_COMPARE_WITH_TIMEOUT(player->source(), QUrl(url), kPlayTimeoutMs);
+    QTest::qWait(500);
+    QVERIFY(player->playbackState() != QMediaPlayer::PlayingState);
+    QCOMPARE(player->position(), 0);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(player->playbackState(), QMediaPlayer::PlayingState, kPlayTimeoutMs);
+    QCOMPARE(button->toolTip(), QStringLiteral("Pause"));
+    QTRY_VERIFY_WITH_TIMEOUT(player->position() > 0, kPlayTimeoutMs);
+    QTest::qWait(600);  // rounds of a fifth of a second
+    QCOMPARE(slow.Ranges(QStringLiteral("/slow.mp3")).size(), 1);
   }
 
   void pageWithoutPlayableAudioIsSilent() {

@@ -1,12 +1,16 @@
 #include "app/widgets/audio_strip.h"
 
 #include <QAudioOutput>
+#include <QBuffer>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMediaPlayer>
 #include <QSlider>
 #include <QStyle>
 #include <QToolButton>
+
+#include "app/widgets/clip_fetch.h"
+#include "services/log/developer_log.h"
 
 namespace larkbay {
 namespace {
@@ -27,6 +31,7 @@ bool IsPlayableAudioSource(const QUrl& source) {
 AudioStrip::AudioStrip(QWidget* parent)
     : QWidget(parent),
       player_(new QMediaPlayer(this)),
+      fetch_(new ClipFetch(this)),
       output_(new QAudioOutput(this)),
       playPause_(new QToolButton(this)),
       position_(new QSlider(Qt::Horizontal, this)),
@@ -47,12 +52,13 @@ AudioStrip::AudioStrip(QWidget* parent)
   row->addWidget(position_, 1);
   row->addWidget(time_);
 
-  connect(playPause_, &QToolButton::clicked, this, [this] {
-    if (player_->playbackState() == QMediaPlayer::PlayingState) {
-      player_->pause();
-    } else {
-      player_->play();
-    }
+  connect(playPause_, &QToolButton::clicked, this, &AudioStrip::TogglePlay);
+  connect(fetch_, &ClipFetch::Fetched, this,
+          [this](const QByteArray& body) { PlayFetched(&body); });
+  connect(fetch_, &ClipFetch::Failed, this, [this](const QString& cause) {
+    DevLog(LogArea::kNet, "legacy player: " + fetching_.toString().toStdString() +
+                              " plays from its address (" + cause.toStdString() + ")");
+    PlayFetched(nullptr);
   });
   connect(position_, &QSlider::sliderMoved, player_, &QMediaPlayer::setPosition);
   connect(player_, &QMediaPlayer::positionChanged, this, &AudioStrip::ShowPosition);
@@ -70,22 +76,63 @@ void AudioStrip::Load(const QUrl& source, bool autoplay, bool loop) {
     Stop();
     return;
   }
-  player_->stop();
+  DropSource();
   player_->setLoops(loop ? QMediaPlayer::Infinite : QMediaPlayer::Once);
-  player_->setSource(source);
   playPause_->setEnabled(true);
   position_->setEnabled(true);
+  if (loop) {
+    fetching_ = source;
+    playWhenFetched_ = autoplay;
+    fetch_->Start(source);
+    ShowState();
+    return;
+  }
+  player_->setSource(source);
   if (autoplay) player_->play();
 }
 
-AudioStrip::~AudioStrip() {
-  player_->stop();
-  player_->setSource(QUrl());
+void AudioStrip::PlayFetched(const QByteArray* body) {
+  const QUrl source = fetching_;
+  fetching_.clear();
+  if (body) {
+    clip_ = new QBuffer(this);
+    clip_->setData(*body);
+    clip_->open(QIODevice::ReadOnly);
+    // The address tells the backend what the bytes are.
+    player_->setSourceDevice(clip_, source);
+  } else {
+    player_->setSource(source);
+  }
+  if (playWhenFetched_) player_->play();
+  ShowState();
 }
 
-void AudioStrip::Stop() {
+void AudioStrip::TogglePlay() {
+  if (!fetching_.isEmpty()) {
+    // Not playable yet: the click says whether to start once it is.
+    playWhenFetched_ = !playWhenFetched_;
+    ShowState();
+  } else if (player_->playbackState() == QMediaPlayer::PlayingState) {
+    player_->pause();
+  } else {
+    player_->play();
+  }
+}
+
+void AudioStrip::DropSource() {
+  fetch_->Abort();
+  fetching_.clear();
   player_->stop();
   player_->setSource(QUrl());
+  // The player lets go of the bytes with its source.
+  delete clip_;
+  clip_ = nullptr;
+}
+
+AudioStrip::~AudioStrip() { DropSource(); }
+
+void AudioStrip::Stop() {
+  DropSource();
   position_->setRange(0, 0);
   playPause_->setEnabled(false);
   position_->setEnabled(false);
@@ -98,7 +145,8 @@ void AudioStrip::ShowPosition(qint64 position) {
 }
 
 void AudioStrip::ShowState() {
-  const bool playing = player_->playbackState() == QMediaPlayer::PlayingState;
+  const bool playing = fetching_.isEmpty() ? player_->playbackState() == QMediaPlayer::PlayingState
+                                           : playWhenFetched_;
   playPause_->setIcon(
       style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
   playPause_->setToolTip(playing ? tr("Pause") : tr("Play"));
