@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "net/cancel_token.h"
+#include "net/curl_tls.h"
 #include "net/header_rules.h"
 #include "services/log/developer_log.h"
 
@@ -136,6 +137,10 @@ bool IsSendFailure(CURLcode code) {
     case CURLE_COULDNT_CONNECT:
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
     case CURLE_SEND_ERROR:
     case CURLE_URL_MALFORMAT:
       return true;
@@ -336,6 +341,10 @@ ExchangeResult RunExchange(const ExchangeRequest& request) {
   transfer.stopAtHeaderEnd = head;
 
   Settings s(easy, result);
+  // libcurl's own account of a failure ("SSL certificate problem: ..."), for
+  // the developers' log.
+  char errorText[CURL_ERROR_SIZE] = {};
+  s.Set(SetupStep::Session, CURLOPT_ERRORBUFFER, static_cast<char*>(errorText));
   const std::string proxy =
       request.proxy.empty() || request.proxy.find("://") != std::string::npos
           ? request.proxy
@@ -399,9 +408,9 @@ ExchangeResult RunExchange(const ExchangeRequest& request) {
     s.Set(SetupStep::Credentials, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_BASIC));
   }
 
-  // Certificate problems never stop a request.
-  s.Set(SetupStep::Security, CURLOPT_SSL_VERIFYPEER, 0L);
-  s.Set(SetupStep::Security, CURLOPT_SSL_VERIFYHOST, 0L);
+  // A refused certificate fails the exchange before any byte of the request
+  // is sent, like a server that cannot be reached.
+  if (s.ok() && !ApplyTlsOptions(easy)) s.Fail(SetupStep::Security);
 
   // A HEAD ends at its header block, so its redirects are followed here below.
   s.Set(SetupStep::Redirects, CURLOPT_FOLLOWLOCATION, request.followRedirects && !head ? 1L : 0L);
@@ -490,8 +499,9 @@ ExchangeResult RunExchange(const ExchangeRequest& request) {
     const bool cancelled = request.cancel != nullptr && request.cancel->Cancelled();
     DevLog(LogArea::kNet, request.verb + " " + url + ": failed at the " +
                               kStages[static_cast<int>(result.stage)] + " (" +
-                              (cancelled ? std::string("cancelled")
-                                         : std::string(curl_easy_strerror(outcome.code))) +
+                              (cancelled            ? std::string("cancelled")
+                               : errorText[0] != '\0' ? std::string(errorText)
+                                                      : std::string(curl_easy_strerror(outcome.code))) +
                               ")");
   }
   return result;
