@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "messages.h"
+#include "net/curl_tls.h"
+#include "services/log/developer_log.h"
 #include "update_job.h"
 
 namespace larkbay::updater {
@@ -80,6 +82,8 @@ std::string CurlCause(CURL* easy, CURLcode code, const char* detail) {
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_ISSUER_ERROR:
       return "安全连接失败";
     default:
       return "网络错误（" + std::string(detail[0] != '\0' ? detail : curl_easy_strerror(code)) +
@@ -120,7 +124,9 @@ DownloadResult DownloadToFile(const std::string& url, int fd, UpdateReport& repo
       curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer) == CURLE_OK &&
       curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L) == CURLE_OK &&
       curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, OnProgress) == CURLE_OK &&
-      curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer) == CURLE_OK;
+      curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer) == CURLE_OK &&
+      // The same certificate checks as every exchange of the client.
+      ApplyTlsOptions(h);
   if (!setUp) {
     result.why = "无法准备下载 " + url;
     return result;
@@ -129,6 +135,8 @@ DownloadResult DownloadToFile(const std::string& url, int fd, UpdateReport& repo
   const CURLcode code = curl_easy_perform(h);
   result.bytes = transfer.written;
   if (code != CURLE_OK) {
+    DevLog(LogArea::kNet, "GET " + url + ": " +
+                              (error[0] != '\0' ? std::string(error) : curl_easy_strerror(code)));
     if (code == CURLE_WRITE_ERROR && transfer.writeError != 0) {
       result.why = "无法写入下载的文件：" + CauseText(transfer.writeError);
     } else if (code == CURLE_ABORTED_BY_CALLBACK) {
