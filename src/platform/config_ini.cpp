@@ -33,6 +33,10 @@ bool WriteConfigValue(const std::string& iniPath, std::string_view key, std::str
   return WritePrivateProfileString(kSection, key, value, iniPath);
 }
 
+std::string ReadCaFile(const std::string& iniPath) {
+  return ReadConfigValue(iniPath, "CaFile", "");
+}
+
 bool IsAutoPlayValueOn(std::string_view value) {
   constexpr std::string_view kTrue = "true";
   if (value.size() != kTrue.size()) return false;

@@ -36,6 +36,10 @@ bool WriteProgramId(std::uint32_t processId);
 std::string ReadDownloadsSavePath();
 bool WriteDownloadsSavePath(std::string_view folder);
 
+// CaFile in the Config.ini at `iniPath`: a PEM file of certificate
+// authorities trusted besides the system's ("" when missing).
+std::string ReadCaFile(const std::string& iniPath);
+
 // SpecialFolder(kDesktopFolder) + "下载目录/" (not created here).
 std::string DefaultSavePath();
 // The stored DownloadsSavePath when it names an existing folder (with a "/"

@@ -14,12 +14,15 @@
 #include "cli_command.h"
 #include "net/api_base.h"
 #include "net/server_request.h"
+#include "net/tls_trust.h"
+#include "platform/config_ini.h"
 #include "platform/file_system.h"
 #include "platform/memory_controls.h"
 #include "player/asset_root.h"
 #include "remote/music_list.h"
 #include "remote/program_config.h"
 #include "remote/random_order.h"
+#include "remote/remote_paths.h"
 #include "remote/search_sites.h"
 #include "remote/step_context.h"
 #include "services/json/json_object.h"
@@ -73,6 +76,8 @@ int ConfigCommand(const std::vector<std::string>& args) {
   std::string dataDir = args[2];
   if (!dataDir.ends_with('/')) dataDir += '/';
   if (!EnsureDirectory(dataDir + "data/")) return UsageError("cannot make " + dataDir + "data/");
+  // The folder's settings may name a private CA, as they do for the program.
+  SetConfiguredCaFile(ReadCaFile(dataDir + std::string(kConfigIniFile)));
   ConsoleControls controls;
   ProgramState state;
   ServerClient server(ApiBaseUrl());
