@@ -29,8 +29,9 @@ std::int64_t ServerNow(const ServerOptions& options) {
 std::string BaseFor(const httplib::Request& request, const ServerRuntime& runtime) {
   if (!runtime.options.publicBase.empty()) return runtime.options.publicBase;
   const std::string host = request.get_header_value("Host");
-  if (!host.empty()) return "http://" + host;
-  return "http://" + runtime.options.host + ":" + std::to_string(runtime.boundPort);
+  const std::string scheme = runtime.options.Scheme() + "://";
+  if (!host.empty()) return scheme + host;
+  return scheme + runtime.options.host + ":" + std::to_string(runtime.boundPort);
 }
 
 void SlowDown(const ServerOptions& options) {

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <thread>
 
 #include "http_server.h"
@@ -45,7 +46,20 @@ int main(int argc, char** argv) {
   sigaddset(&stopSignals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-  httplib::Server server;
+  std::unique_ptr<httplib::Server> served;
+  if (runtime.options.Tls()) {
+    auto tls = std::make_unique<httplib::SSLServer>(runtime.options.tlsCert.c_str(),
+                                                    runtime.options.tlsKey.c_str());
+    if (!tls->is_valid()) {
+      std::fprintf(stderr, "lark-bay-server: cannot use the certificate %s with the key %s\n",
+                   runtime.options.tlsCert.c_str(), runtime.options.tlsKey.c_str());
+      return 1;
+    }
+    served = std::move(tls);
+  } else {
+    served = std::make_unique<httplib::Server>();
+  }
+  httplib::Server& server = *served;
   // A second server on a taken port must fail instead of sharing it (the
   // library's default would set SO_REUSEPORT).
   server.set_socket_options([](socket_t socket) {
@@ -83,11 +97,12 @@ int main(int argc, char** argv) {
     runtime.digests.Md5Of(runtime.options.downloads / name);
   }
 
-  std::printf("lark-bay-server ready at http://%s:%d/ data=%s media=%s faults=%s\n", host.c_str(),
+  std::printf("lark-bay-server ready at %s://%s:%d/ data=%s media=%s faults=%s\n",
+              runtime.options.Scheme().c_str(), host.c_str(),
               runtime.boundPort, runtime.options.data.c_str(), runtime.options.media.c_str(),
               runtime.options.faults.Names().c_str());
   std::fflush(stdout);
-  const bool served = server.listen_after_bind();
+  const bool listened = server.listen_after_bind();
   listenEnded = true;
 
   // Wake the waiter when the server ended on its own; a second signal is harmless.
@@ -95,5 +110,5 @@ int main(int argc, char** argv) {
   signalWaiter.join();
   std::printf("lark-bay-server stopped\n");
   std::fflush(stdout);
-  return served ? 0 : 1;
+  return listened ? 0 : 1;
 }

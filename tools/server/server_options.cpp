@@ -20,7 +20,9 @@ std::string ServerUsage() {
              "                       [--fault LIST] [--slow-ms N] [--clock-skew S] [--clock-window "
              "S]\n"
              "                       [--main-version V] [--media-rate BYTES_PER_S]\n"
+             "                       [--tls-cert PEM --tls-key PEM]\n"
              "  --port 0 picks a free port; the ready line names it.\n"
+             "  --tls-cert and --tls-key (together) serve https with that certificate.\n"
              "  --fault takes a comma-separated list of: ") +
          std::string(FaultNames()) + "\n";
 }
@@ -74,6 +76,10 @@ bool ParseServerOptions(const std::vector<std::string>& args, int defaultPort,
       ok = ParseNumber(value, options.clockWindow) && options.clockWindow >= 0;
     } else if (name == "--main-version") {
       options.mainVersion = value;
+    } else if (name == "--tls-cert") {
+      options.tlsCert = value;
+    } else if (name == "--tls-key") {
+      options.tlsKey = value;
     } else {
       error = "unknown option: " + name;
       return false;
@@ -82,6 +88,10 @@ bool ParseServerOptions(const std::vector<std::string>& args, int defaultPort,
       error = "bad value for " + name + ": " + value;
       return false;
     }
+  }
+  if (options.tlsCert.empty() != options.tlsKey.empty()) {
+    error = "--tls-cert and --tls-key go together";
+    return false;
   }
   if (options.media.empty()) options.media = options.data / "media";
   if (options.vendor.empty()) options.vendor = options.data / "vendor";

@@ -24,7 +24,12 @@ struct ServerOptions {
   std::int64_t clockSkew = 0;      // seconds added to the system clock (Date header and checks)
   std::int64_t clockWindow = 300;  // accepted distance of a request's timestamp
   std::string mainVersion;         // overrides the catalogue's Program.Main.version
+  std::filesystem::path tlsCert;   // PEM certificate (chain); with tlsKey: serve https
+  std::filesystem::path tlsKey;    // PEM private key of tlsCert
   bool help = false;
+
+  bool Tls() const { return !tlsCert.empty(); }
+  std::string Scheme() const { return Tls() ? "https" : "http"; }
 };
 
 // Parses the arguments after the program name. Folders not given hang off
