@@ -18,7 +18,7 @@ extern char** environ;
 namespace larkbay::test {
 namespace {
 
-constexpr std::string_view kReadyMark = "ready at http://";
+constexpr std::string_view kReadyMark = "ready at ";
 
 }  // namespace
 
@@ -65,11 +65,13 @@ ServerProcess::ServerProcess(const std::filesystem::path& downloads,
     const ssize_t n = read(pipeFds[0], buffer, sizeof buffer);
     if (n <= 0) break;
     seen.append(buffer, static_cast<size_t>(n));
+    // "ready at http://HOST:PORT/" or "ready at https://HOST:PORT/".
     const size_t mark = seen.find(kReadyMark);
-    if (mark != std::string::npos &&
-        seen.find('/', mark + kReadyMark.size()) != std::string::npos) {
-      const size_t start = mark + kReadyMark.size() - std::string_view("http://").size();
-      const size_t end = seen.find('/', mark + kReadyMark.size());
+    const size_t start = mark == std::string::npos ? mark : mark + kReadyMark.size();
+    const size_t hostStart = start == std::string::npos ? start : seen.find("://", start);
+    const size_t end =
+        hostStart == std::string::npos ? hostStart : seen.find('/', hostStart + 3);
+    if (end != std::string::npos) {
       base_ = seen.substr(start, end - start);
       break;
     }

@@ -22,7 +22,7 @@ class ServerProcess {
   ServerProcess& operator=(const ServerProcess&) = delete;
 
   bool Ready() const { return !base_.empty(); }
-  const std::string& Base() const { return base_; }  // "http://127.0.0.1:PORT"
+  const std::string& Base() const { return base_; }  // "http(s)://127.0.0.1:PORT"
   // SIGTERM, then waits; the exit status (-1 when it did not exit normally).
   // Later calls give the same status.
   int Stop();
