@@ -50,7 +50,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "libqt6webenginecore6, libqt6webenginecore6-bin, libqt6webenginewidgets6, gstreamer1.0-plugins-good, gstreamer1.0-libav, fonts-noto-cjk, qt6-translations-l10n")
+  "libqt6webenginecore6, libqt6webenginecore6-bin, libqt6webenginewidgets6, gstreamer1.0-plugins-good, gstreamer1.0-libav, fonts-noto-cjk, qt6-translations-l10n, ca-certificates")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

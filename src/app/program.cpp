@@ -17,8 +17,11 @@
 #include "app/windows/search_bindings.h"
 #include "app/windows/site_window_binding.h"
 #include "net/api_base.h"
+#include "net/tls_trust.h"
+#include "platform/config_ini.h"
 #include "platform/app_data_dir.h"
 #include "player/asset_root.h"
+#include "remote/remote_paths.h"
 #include "app/windows/startup_window.h"
 #include "platform/control_names.h"
 #include "platform/processes.h"
@@ -72,6 +75,8 @@ Program::Program(ProgramOptions options)
   remote_.endProcess = hooks.endProcess;
   remote_.desktopDir = SpecialFolder(kDesktopFolder);
   remote_.bundledDir = BundledDir();
+  // Before the first exchange: a private CA named in the settings.
+  SetConfiguredCaFile(ReadCaFile(remote_.dataDir + std::string(kConfigIniFile)));
   remote_.startEngine = [this](const std::string& engineDir) { return StartEngine(engineDir); };
   engineHost_.onLoadFinished = [this] {
     if (autoPlayTiming_.PageLoaded(engineHost_.PagesHandedOver()))
