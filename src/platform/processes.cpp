@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 extern char** environ;
@@ -48,6 +50,19 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// What the children of StartProgram tell it through their pipe: the started
+// program's id, or why it could not be started. Small enough to be written
+// whole by one write(2).
+struct StartMessage {
+  enum Kind : int { kStarted, kFailed } kind;
+  int value;  // the process id, or errno
+};
+
+void Tell(int fd, StartMessage::Kind kind, int value) {
+  const StartMessage message{kind, value};
+  [[maybe_unused]] const ssize_t ignored = ::write(fd, &message, sizeof message);
+}
+
 // In the grandchild of StartProgram, between fork and exec: only
 // async-signal-safe calls. Reports errno through `errorFd` when exec fails.
 [[noreturn]] void ExecDetached(const char* path, char* const* argv, int errorFd) {
@@ -62,8 +77,7 @@ std::string BaseName(const std::string& path) {
   if (errorFd <= STDERR_FILENO) {
     const int moved = ::fcntl(errorFd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
     if (moved < 0) {
-      const int error = errno;
-      [[maybe_unused]] const ssize_t ignored = ::write(errorFd, &error, sizeof error);
+      Tell(errorFd, StartMessage::kFailed, errno);
       ::_exit(127);
     }
     errorFd = moved;
@@ -77,8 +91,7 @@ std::string BaseName(const std::string& path) {
   if (errorFd > 3) ::close_range(3, static_cast<unsigned>(errorFd) - 1, 0);
   ::close_range(static_cast<unsigned>(errorFd) + 1, ~0U, 0);
   ::execv(path, argv);
-  const int error = errno;
-  [[maybe_unused]] const ssize_t ignored = ::write(errorFd, &error, sizeof error);
+  Tell(errorFd, StartMessage::kFailed, errno);
   ::_exit(127);
 }
 
@@ -165,8 +178,8 @@ bool KillProcess(ProcessId id, bool useGivenId) {
   return ::kill(static_cast<pid_t>(id), SIGKILL) == 0;
 }
 
-bool StartProgram(const std::string& path, const std::vector<std::string>& args) {
-  if (path.empty()) return false;
+ProcessId StartProgram(const std::string& path, const std::vector<std::string>& args) {
+  if (path.empty()) return 0;
   // Everything the children need is made before fork: after it only
   // async-signal-safe calls are allowed (the caller may have threads).
   std::vector<std::string> argvText{path};
@@ -175,14 +188,15 @@ bool StartProgram(const std::string& path, const std::vector<std::string>& args)
   for (std::string& arg : argvText) argv.push_back(arg.data());
   argv.push_back(nullptr);
 
-  // The write end closes on a successful exec; a failed exec writes errno.
+  // The middle child tells the program's id; the write end closes on a
+  // successful exec, and a failed exec tells errno.
   int pipeFds[2];
-  if (::pipe2(pipeFds, O_CLOEXEC) != 0) return false;
+  if (::pipe2(pipeFds, O_CLOEXEC) != 0) return 0;
   const pid_t middle = ::fork();
   if (middle < 0) {
     ::close(pipeFds[0]);
     ::close(pipeFds[1]);
-    return false;
+    return 0;
   }
   if (middle == 0) {
     ::close(pipeFds[0]);
@@ -190,23 +204,67 @@ bool StartProgram(const std::string& path, const std::vector<std::string>& args)
     const pid_t program = ::fork();
     if (program == 0) ExecDetached(path.c_str(), argv.data(), pipeFds[1]);
     if (program < 0) {
-      const int error = errno;
-      [[maybe_unused]] const ssize_t ignored = ::write(pipeFds[1], &error, sizeof error);
+      Tell(pipeFds[1], StartMessage::kFailed, errno);
+    } else {
+      Tell(pipeFds[1], StartMessage::kStarted, program);
     }
     // The program is handed to init (or the nearest subreaper).
     ::_exit(0);
   }
   ::close(pipeFds[1]);
-  // EOF without a word from the children means exec ran.
   int status = 0;
   while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
   }
-  int error = 0;
-  ssize_t n;
-  while ((n = ::read(pipeFds[0], &error, sizeof error)) < 0 && errno == EINTR) {
+  // Until EOF: both children have spoken or gone.
+  ProcessId started = 0;
+  bool failed = false;
+  for (;;) {
+    StartMessage message{};
+    const ssize_t n = ::read(pipeFds[0], &message, sizeof message);
+    if (n < 0 && errno == EINTR) continue;
+    if (n != static_cast<ssize_t>(sizeof message)) break;
+    if (message.kind == StartMessage::kStarted && message.value > 0) {
+      started = static_cast<ProcessId>(message.value);
+    } else {
+      failed = true;
+    }
   }
   ::close(pipeFds[0]);
-  return n == 0;
+  return failed ? 0 : started;
+}
+
+bool IsOwnedByThisUser(ProcessId id) {
+  if (!IsValidId(id)) return false;
+  std::ifstream status(ProcPath(id, "status"));
+  std::string line;
+  while (std::getline(status, line)) {
+    if (!line.starts_with("Uid:")) continue;
+    // Real, effective, saved and file-system user: all of them ours.
+    std::istringstream uids(line.substr(4));
+    const auto own = static_cast<unsigned long>(::geteuid());
+    unsigned long uid = 0;
+    int count = 0;
+    while (uids >> uid) {
+      if (uid != own) return false;
+      ++count;
+    }
+    return count == 4;
+  }
+  return false;
+}
+
+bool EndStartedProgram(ProcessId id, const std::string& executablePath) {
+  if (!IsValidId(id) || id == CurrentProcessId()) return false;
+  // Held from before the checks to the signal: the id cannot come to name
+  // another process in between.
+  // (Called through syscall(2): glibc 2.36's <sys/pidfd.h> is not C++-ready.)
+  const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(id), 0U));
+  if (pidfd < 0) return false;
+  const bool ours = IsSameExecutable(id, executablePath) && IsOwnedByThisUser(id);
+  const bool ended =
+      ours && ::syscall(SYS_pidfd_send_signal, pidfd, SIGKILL, nullptr, 0U) == 0;
+  ::close(pidfd);
+  return ended;
 }
 
 int RunProgram(const std::string& path, const std::vector<std::string>& args) {

@@ -30,7 +30,7 @@ std::string OwnExecutablePath();
 bool IsSameExecutable(ProcessId id, const std::string& executablePath);
 
 // Live processes whose executable file name (without folder) equals `name`
-// exactly. Used in place of ending programs by image name.
+// exactly. Anyone can give a program any name: never a reason to end one.
 std::vector<ProcessId> ProcessesByExecutableName(std::string_view name);
 
 // Ends a process at once, like a hard termination (SIGKILL). With
@@ -40,12 +40,24 @@ std::vector<ProcessId> ProcessesByExecutableName(std::string_view name);
 // signalled.
 bool KillProcess(ProcessId id, bool useGivenId);
 
+// True when every user id of process `id` (real, effective, saved, file
+// system) is this process's effective user.
+bool IsOwnedByThisUser(ProcessId id);
+
+// Ends process `id` at once (SIGKILL), but only when it runs the executable at
+// `executablePath` (see IsSameExecutable) and belongs to this user: for a
+// program this process started and whose id it kept, which may since have
+// ended and its id gone to anything else. Never this process. True when the
+// signal was delivered.
+bool EndStartedProgram(ProcessId id, const std::string& executablePath);
+
 // Starts the program at `path` with `args` (argv[0] is `path`), detached from
 // this process: in a session of its own, standard input from /dev/null, no
 // descriptor of this process but standard output and error, and never a child
-// of this process (it cannot linger as a zombie here). True only when the
-// program was executed; false when the file is missing or cannot be executed.
-bool StartProgram(const std::string& path, const std::vector<std::string>& args = {});
+// of this process (it cannot linger as a zombie here). The started program's
+// process id once it was executed; 0 when the file is missing or cannot be
+// executed.
+ProcessId StartProgram(const std::string& path, const std::vector<std::string>& args = {});
 
 // Runs the program at `path` with `args` (argv[0] is `path`) and waits until it
 // has ended; standard input from /dev/null. Its exit status, or -1 when it

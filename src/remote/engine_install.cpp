@@ -147,8 +147,12 @@ void HandDownloadOver(StepContext& context, const std::string& packMd5, bool arr
   WriteConfigValue(settings, kHandedOverEngineKey, packMd5);
   WriteConfigValue(settings, kBadEnginePacksKey, std::to_string(delivered));
   // The desktop folder ends with "/"; the record has always doubled it.
-  HandOverToUpdater(context, address, context.desktopDir + "/", std::string(kEnginePackFile),
-                    milliseconds(500));
+  if (!HandOverToUpdater(context, address, context.desktopDir + "/", std::string(kEnginePackFile),
+                         milliseconds(500))) {
+    // An address the record cannot carry is no usable address.
+    context.controls.MessageBox(names::kStartupWindow, kNoEngineAddressText, kNoEngineAddressTitle,
+                                msgbox::kOk);
+  }
 }
 
 }  // namespace

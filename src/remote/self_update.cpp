@@ -14,6 +14,7 @@
 #include "remote/remote_paths.h"
 #include "remote/step_context.h"
 #include "remote/updater_record.h"
+#include "services/log/developer_log.h"
 #include "services/json/json_object.h"
 #include "services/text/text_helpers.h"
 #include "state/program_state.h"
@@ -65,22 +66,27 @@ bool UpdateProgram(StepContext& context) {
   // A server that announces a version this build never becomes would send
   // every start back to the updater; one hand-over per announcement.
   const std::string settings = context.dataDir + std::string(kConfigIniFile);
-  if (ReadConfigValue(settings, kHandedOverKey, "") == version) return false;
+  const std::string handedOver = ReadConfigValue(settings, kHandedOverKey, "");
+  if (handedOver == version) return false;
 
   const std::string address = ChooseDownloadAddress(context.server, "Main");
-  if (address.empty()) {
-    context.controls.MessageBox(names::kStartupWindow, kUpdateErrorText, kUpdateErrorTitle,
-                                msgbox::kOk);
-    context.EndProcess();
-    return false;
+  if (!address.empty()) {
+    WriteConfigValue(settings, kHandedOverKey, version);
+    if (HandOverToUpdater(context, address, context.program.folder + "/",
+                          context.program.executable, milliseconds(200))) {
+      return false;
+    }
+    // Nothing was handed over: the next start tries again.
+    WriteConfigValue(settings, kHandedOverKey, handedOver);
   }
-  WriteConfigValue(settings, kHandedOverKey, version);
-  HandOverToUpdater(context, address, context.program.folder + "/", context.program.executable,
-                    milliseconds(200));
+  // No address the updater can be given.
+  context.controls.MessageBox(names::kStartupWindow, kUpdateErrorText, kUpdateErrorTitle,
+                              msgbox::kOk);
+  context.EndProcess();
   return false;
 }
 
-void HandOverToUpdater(StepContext& context, const std::string& address,
+bool HandOverToUpdater(StepContext& context, const std::string& address,
                        const std::string& saveFolder, const std::string& fileName,
                        std::chrono::milliseconds settle) {
   const ProgramIdentity& program = context.program;
@@ -90,19 +96,23 @@ void HandOverToUpdater(StepContext& context, const std::string& address,
   record.saveFolder = saveFolder;
   record.fileName = fileName;
   record.startProgram = program.folder + "/" + program.executable;
-  WriteUpdaterRecord(context.dataDir + std::string(kUpdaterRecordFile), record);
+  if (!WriteUpdaterRecord(context.dataDir + std::string(kUpdaterRecordFile), record)) {
+    DevLog(LogArea::kStartup, "the updater's record could not be written; nothing handed over");
+    return false;
+  }
   context.Sleep(settle);
-  KillProgramByName(kUpdaterFile);
+  EndStartedUpdater(context);
   context.Sleep(settle);
-  StartProgram(context.dataDir + std::string(kUpdaterFile));
+  context.startedUpdater = StartProgram(context.dataDir + std::string(kUpdaterFile));
   // The updater ends this process once the new file is in place.
   context.Sleep(milliseconds(5000));
+  return true;
 }
 
-void KillProgramByName(std::string_view name) {
-  const ProcessId self = CurrentProcessId();
-  for (const ProcessId id : ProcessesByExecutableName(name))
-    if (id != self) KillProcess(id, true);
+void EndStartedUpdater(StepContext& context) {
+  if (context.startedUpdater == 0) return;
+  EndStartedProgram(context.startedUpdater, context.dataDir + std::string(kUpdaterFile));
+  context.startedUpdater = 0;
 }
 
 }  // namespace larkbay

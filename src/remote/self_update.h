@@ -29,13 +29,18 @@ bool UpdateProgram(StepContext& context);
 
 // Hands a download to the updater: writes the record (this process to end,
 // `address` to save as `saveFolder` + `fileName`, this program to start
-// again), ends any running updater, starts Update.exe and waits for it to end
-// this process. `settle` is the wait around ending the old updater.
-void HandOverToUpdater(StepContext& context, const std::string& address,
+// again), ends the updater an earlier hand-over of this run started, starts
+// Update.exe and waits for it to end this process. `settle` is the wait around
+// ending the old updater. False, with nothing started, when the record cannot
+// be written whole (an address holding "|", a full disk): the updater would
+// otherwise carry out whatever record was there before.
+bool HandOverToUpdater(StepContext& context, const std::string& address,
                        const std::string& saveFolder, const std::string& fileName,
                        std::chrono::milliseconds settle);
 
-// Ends every other process whose executable file is called `name`.
-void KillProgramByName(std::string_view name);
+// Ends the updater this run started (context.startedUpdater), when that
+// process still runs the data folder's Update.exe for this user; any other
+// process, whatever its name, is left alone.
+void EndStartedUpdater(StepContext& context);
 
 }  // namespace larkbay

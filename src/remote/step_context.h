@@ -50,6 +50,9 @@ struct StepContext {
   // Starts the embedded browser engine from `engineDir`; true when it runs.
   // Unset: this program has no engine to start.
   std::function<bool(const std::string& engineDir)> startEngine;
+  // The updater this run started last (0 for none): the only one a later
+  // hand-over may end.
+  ProcessId startedUpdater = 0;
   // Ends the process when a step cannot let the program go on. Unset: this
   // process ends with exit code 0.
   std::function<void()> endProcess;

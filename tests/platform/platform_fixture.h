@@ -94,8 +94,26 @@ class Child {
     }
     return child;
   }
+  // A child started otherwise (-1 for none).
+  static Child Adopt(pid_t pid) {
+    Child child;
+    child.pid_ = pid;
+    return child;
+  }
   Child() = default;
   Child(Child&& other) noexcept : pid_(other.pid_), status_(other.status_) { other.pid_ = -1; }
+  Child& operator=(Child&& other) noexcept {
+    if (this != &other) {
+      if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        Wait();
+      }
+      pid_ = other.pid_;
+      status_ = other.status_;
+      other.pid_ = -1;
+    }
+    return *this;
+  }
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
   ~Child() {

@@ -1,6 +1,7 @@
 #include "platform/processes.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -140,6 +141,67 @@ TEST(Processes, KillWithoutIdEndsThisProcessWithExitCodeZero) {
   EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
+// Starts `argv` as the user nobody (the test runs as root); -1 when it cannot.
+pid_t SpawnAsNobody(const std::vector<std::string>& argv) {
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0)
+      ::execv(args[0], args.data());
+    ::_exit(127);
+  }
+  return pid;
+}
+
+TEST(Processes, EndStartedProgramEndsOnlyOurProcessOfThatFile) {
+  test::TempDir dir;
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+  const std::string program = dir.path() + "Update.exe";
+  std::filesystem::copy_file(SleepPath(), program);
+  struct Case {
+    const char* name;
+    bool otherUser;
+    std::string checkedPath;  // "" : the program itself
+    bool ends;
+  };
+  const Case cases[] = {
+      {"ours, running that file", false, "", true},
+      {"ours, running another file", false, SleepPath(), false},
+      {"ours, nothing named", false, "/nonexistent/Update.exe", false},
+      {"another user's, running that file", true, "", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.otherUser && ::geteuid() != 0) continue;  // only root can start one
+    Child child;
+    if (c.otherUser) {
+      child = Child::Adopt(SpawnAsNobody({program, "30"}));
+    } else {
+      child = Child::Spawn({program, "30"});
+    }
+    ASSERT_GT(child.pid(), 0);
+    const auto id = static_cast<ProcessId>(child.pid());
+    for (int i = 0; i < 200 && ProcessExecutable(id) != program; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_EQ(ProcessExecutable(id), program);
+    EXPECT_EQ(IsOwnedByThisUser(id), !c.otherUser);
+    EXPECT_EQ(EndStartedProgram(id, c.checkedPath.empty() ? program : c.checkedPath), c.ends);
+    if (c.ends) {
+      const int status = child.Wait();
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      EXPECT_TRUE(child.Alive());
+    }
+  }
+  // Never this process, never an id that is no process.
+  EXPECT_FALSE(EndStartedProgram(CurrentProcessId(), OwnExecutablePath()));
+  EXPECT_TRUE(IsOwnedByThisUser(CurrentProcessId()));
+  for (ProcessId id : {0u, 0xFFFFFFFFu}) EXPECT_FALSE(EndStartedProgram(id, program)) << id;
+}
+
 // The pid a started shell wrote into `file` (0 when none came within 5 s).
 ProcessId WaitForWrittenPid(const std::string& file) {
   for (int i = 0; i < 500; ++i) {
@@ -157,10 +219,13 @@ TEST(Processes, StartProgramRunsItDetached) {
   // A descriptor of this process without close-on-exec must not reach the program.
   const int leaked = ::open("/dev/null", O_RDONLY);
   ASSERT_GE(leaked, 0);
-  ASSERT_TRUE(StartProgram("/bin/sh", {"-c", "echo $$ > \"$0\"; exec sleep 30", pidFile}));
+  const ProcessId started =
+      StartProgram("/bin/sh", {"-c", "echo $$ > \"$0\"; exec sleep 30", pidFile});
+  ASSERT_GT(started, 0u);
   const ProcessId id = WaitForWrittenPid(pidFile);
   ::close(leaked);
   ASSERT_GT(id, 0u);
+  EXPECT_EQ(id, started) << "the id of the program itself";
   const auto pid = static_cast<pid_t>(id);
   EXPECT_TRUE(IsProcessRunning(id));
 
@@ -187,7 +252,7 @@ TEST(Processes, StartProgramFailsWhenItCannotExecute) {
   std::filesystem::permissions(plain, std::filesystem::perms(0644));
   for (const std::string& path :
        {dir.path() + "missing", plain, dir.path(), std::string(), std::string("sh")}) {
-    EXPECT_FALSE(StartProgram(path)) << path;
+    EXPECT_EQ(StartProgram(path), 0u) << path;
   }
   // The failed starts leave no child behind.
   EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);

@@ -253,6 +253,30 @@ TEST(EngineInstall, RepeatedBadDeliveriesStopTheHandOversUntilAnotherPackIsAnnou
   EXPECT_EQ(in.f.sleeps, (std::vector<std::chrono::milliseconds>{500ms, 500ms, 5000ms}));
 }
 
+// A record that cannot be written is no hand-over: the updater is not
+// started, the step says the download cannot be made and plays with the
+// legacy player.
+TEST(EngineInstall, RecordThatCannotBeWrittenCountsAsNoAddress) {
+  TempFolder downloads;
+  WriteFile(downloads.Path() / "Enginepack", "a pack on the server");
+  ServerProcess server(downloads.Path());
+  ASSERT_TRUE(server.Ready()) << server.Output();
+  Install in(server.Base());
+  in.Announce(Md5Hex("x", false), Md5Hex("a pack on the server", false));
+  fs::create_directories(in.f.File(kUpdaterRecordFile));
+  StepContext context = in.Context();
+  EXPECT_FALSE(InstallEngine(context));
+  EXPECT_EQ(in.f.state.appState.PlayerEngine, "ie");
+  EXPECT_TRUE(in.InIeLayout());
+  const auto boxes = in.f.controls.MessageBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].title, "您还未安装播放引擎");
+  EXPECT_EQ(boxes[1].title, "引擎环境无法自动下载");
+  EXPECT_EQ(boxes[1].text, "下载地址无效。");
+  EXPECT_TRUE(in.f.sleeps.empty()) << "no wait for an updater";
+  EXPECT_EQ(context.startedUpdater, 0u);
+}
+
 TEST(EngineInstall, NoAddressSaysSoAndMissingEngineEntryChangesNothing) {
   Install in;  // no server answers
   in.Announce("a", "b");

@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -224,21 +226,148 @@ TEST(SelfUpdate, NewVersionHandsOverOnceAndTheUpdaterRestartsTheProgram) {
   EXPECT_EQ(f.ends, 0);
 }
 
-TEST(SelfUpdate, KillProgramByNameEndsOnlyThatFileName) {
-  TempFolder folder;
-  const fs::path named = folder.Path() / "Update.exe";
-  const fs::path other = folder.Path() / "Update.exe.old";
-  fs::copy_file(LARKBAY_PROBE_BINARY, named);
-  fs::copy_file(LARKBAY_PROBE_BINARY, other);
-  const pid_t a = StartChild(named);
-  const pid_t b = StartChild(other);
-  ASSERT_TRUE(WaitFor(
-      [&] { return fs::exists(named.string() + ".log") && fs::exists(other.string() + ".log"); }));
-  KillProgramByName("Update.exe");
-  int status = 0;
-  EXPECT_TRUE(WaitFor([&] { return ::waitpid(a, &status, WNOHANG) == a; }));
-  EXPECT_EQ(::waitpid(b, &status, WNOHANG), 0);
-  Reap(b);
+// The pid a probe logged as its start in `log` after `after` lines (0 when
+// none came).
+ProcessId LoggedStart(const fs::path& log, size_t after) {
+  ProcessId id = 0;
+  WaitFor([&] {
+    const std::string text = ReadFile(log);
+    if (static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) <= after) return false;
+    size_t at = 0;
+    for (size_t line = 0; line < after; ++line) at = text.find('\n', at) + 1;
+    id = static_cast<ProcessId>(std::stoul(text.substr(at + 8)));
+    return true;
+  });
+  return id;
+}
+
+// Starts `program` with `args` as the user nobody; -1 when it cannot.
+pid_t StartAsNobody(const fs::path& program, const std::vector<std::string>& args) {
+  std::vector<std::string> text{program.string()};
+  text.insert(text.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& arg : text) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0)
+      ::execv(program.c_str(), argv.data());
+    ::_exit(127);
+  }
+  return pid;
+}
+
+// A process called Update.exe that this program did not start, another
+// user's, or one whose id now runs another file is left alone; the updater an
+// earlier hand-over started is ended.
+TEST(SelfUpdate, HandOverEndsOnlyTheUpdaterThisRunStarted) {
+  StepFixture f("http://127.0.0.1:9");
+  const fs::path updater = f.File(kUpdaterFile);
+  fs::copy_file(LARKBAY_PROBE_BINARY, updater);
+  const fs::path log = updater.string() + ".log";
+  TempFolder elsewhere;
+  const fs::path sameName = elsewhere.Path() / "Update.exe";
+  fs::copy_file(LARKBAY_PROBE_BINARY, sameName);
+  // Strangers: the same name elsewhere, and the data folder's updater itself.
+  const pid_t stranger = StartChild(sameName);
+  ASSERT_TRUE(WaitFor([&] { return fs::exists(sameName.string() + ".log"); }));
+  const pid_t byHand = StartChild(updater);
+  ASSERT_EQ(LoggedStart(log, 0), static_cast<ProcessId>(byHand));
+
+  StepContext context = f.Context();
+  ASSERT_TRUE(HandOverToUpdater(context, "http://127.0.0.1:9/a", "/tmp/", "a", 0ms));
+  const ProcessId first = context.startedUpdater;
+  EXPECT_EQ(LoggedStart(log, 1), first);
+  ASSERT_TRUE(HandOverToUpdater(context, "http://127.0.0.1:9/b", "/tmp/", "b", 0ms));
+  const ProcessId second = context.startedUpdater;
+  EXPECT_EQ(LoggedStart(log, 2), second);
+  EXPECT_TRUE(WaitFor([&] { return !IsProcessRunning(first); })) << "the first updater ended";
+  EXPECT_TRUE(IsProcessRunning(second));
+
+  // An id kept from a start that now names another program of that name.
+  context.startedUpdater = static_cast<ProcessId>(stranger);
+  EndStartedUpdater(context);
+  EXPECT_EQ(context.startedUpdater, 0u);
+  // Another user's process running this very file.
+  if (::geteuid() == 0) {
+    TempFolder sleeperData;
+    fs::permissions(sleeperData.Path(), fs::perms(0755));
+    fs::copy_file("/bin/sleep", sleeperData.Path() / "Update.exe");
+    const pid_t foreign = StartAsNobody(sleeperData.Path() / "Update.exe", {"30"});
+    ASSERT_TRUE(WaitFor([&] {
+      return IsSameExecutable(static_cast<ProcessId>(foreign),
+                              (sleeperData.Path() / "Update.exe").string());
+    }));
+    StepContext theirs = f.Context();
+    theirs.dataDir = sleeperData.Path().string() + "/";
+    theirs.startedUpdater = static_cast<ProcessId>(foreign);
+    EndStartedUpdater(theirs);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(::waitpid(foreign, nullptr, WNOHANG), 0) << "another user's process still runs";
+    Reap(foreign);
+  }
+  std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(::waitpid(stranger, nullptr, WNOHANG), 0) << "the same name elsewhere still runs";
+  EXPECT_EQ(::waitpid(byHand, nullptr, WNOHANG), 0) << "an updater this run did not start";
+  Reap(stranger);
+  Reap(byHand);
+  KillProcess(second, true);
+}
+
+// A record that cannot be written whole would leave the updater the previous
+// one: nothing is started, and no wait is made.
+TEST(SelfUpdate, HandOverWithoutAWholeRecordStartsNothing) {
+  struct Case {
+    const char* name;
+    std::string address;
+    bool blockRecord;  // a folder where the record goes
+  };
+  const std::vector<Case> cases = {
+      {"address with a bar", "http://127.0.0.1:9/a|b", false},
+      {"record cannot be written", "http://127.0.0.1:9/a", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StepFixture f("http://127.0.0.1:9");
+    fs::copy_file(LARKBAY_PROBE_BINARY, f.File(kUpdaterFile));
+    const std::string previous = "1|http://127.0.0.1:9/old|/tmp/|old|/tmp/old";
+    if (c.blockRecord) {
+      fs::create_directories(f.File(kUpdaterRecordFile));
+    } else {
+      WriteFile(f.File(kUpdaterRecordFile), previous);
+    }
+    StepContext context = f.Context();
+    EXPECT_FALSE(HandOverToUpdater(context, c.address, "/tmp/", "a", 200ms));
+    EXPECT_TRUE(f.sleeps.empty());
+    EXPECT_EQ(context.startedUpdater, 0u);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_FALSE(fs::exists(f.File(kUpdaterFile).string() + ".log")) << "updater not started";
+    if (!c.blockRecord) {
+      EXPECT_EQ(ReadFile(f.File(kUpdaterRecordFile)), previous);
+    }
+  }
+}
+
+// The update step without a record behaves as without an address, and the
+// next start tries again.
+TEST(SelfUpdate, NewVersionWhoseRecordCannotBeWrittenEndsTheProgramAndIsTriedAgain) {
+  UpdateServer server(kNewVersion);
+  ASSERT_TRUE(server.server->Ready()) << server.server->Output();
+  StepFixture f(server.server->Base());
+  Configure(f);
+  fs::copy_file(LARKBAY_PROBE_BINARY, f.File(kUpdaterFile));
+  fs::create_directories(f.File(kUpdaterRecordFile));
+  for (int start = 1; start <= 2; ++start) {
+    SCOPED_TRACE(start);
+    StepContext context = f.Context();
+    EXPECT_FALSE(UpdateProgram(context));
+    ASSERT_EQ(f.controls.MessageBoxes().size(), static_cast<size_t>(start));
+    EXPECT_EQ(f.controls.MessageBoxes().back().text,
+              "【主程序】发现新版本，但是更新地址失效，请到群内更新。");
+    EXPECT_EQ(f.ends, start);
+    EXPECT_TRUE(f.sleeps.empty());
+  }
+  EXPECT_FALSE(fs::exists(f.File(kUpdaterFile).string() + ".log"));
 }
 
 }  // namespace
