@@ -186,13 +186,20 @@ TEST(SelfUpdate, NewVersionHandsOverOnceAndTheUpdaterRestartsTheProgram) {
 
   StepContext context = f.Context();
   context.program = {static_cast<ProcessId>(running), install.Path().string(), "lark-bay"};
+  // The record as the updater finds it: read at the first wait, before the
+  // updater starts (it takes the record once it has read it).
+  UpdaterRecord record;
+  bool recordRead = false;
+  context.sleep = [&](std::chrono::milliseconds wait) {
+    if (f.sleeps.empty()) recordRead = ReadUpdaterRecord(f.File(kUpdaterRecordFile), record);
+    f.sleeps.push_back(wait);
+  };
   ASSERT_TRUE(UpdateUpdater(context));
   EXPECT_FALSE(UpdateProgram(context));
   EXPECT_EQ(f.state.appState.LatestVersionNumber, 1700000000);
   EXPECT_EQ(f.sleeps, (std::vector<std::chrono::milliseconds>{200ms, 200ms, 5000ms}));
 
-  UpdaterRecord record;
-  ASSERT_TRUE(ReadUpdaterRecord(f.File(kUpdaterRecordFile), record));
+  ASSERT_TRUE(recordRead);
   EXPECT_EQ(record.processId, static_cast<ProcessId>(running));
   EXPECT_EQ(record.address,
             server.server->Base() + "/download/lark-bay");  // the address the redirect leads to
@@ -215,6 +222,7 @@ TEST(SelfUpdate, NewVersionHandsOverOnceAndTheUpdaterRestartsTheProgram) {
       static_cast<ProcessId>(std::stoul(started.substr(started.rfind("started ") + 8)));
   EXPECT_TRUE(IsProcessRunning(restarted));
   KillProcess(restarted, true);
+  EXPECT_EQ(fs::file_size(f.File(kUpdaterRecordFile)), 0u) << "the updater took the record";
 
   // The same announcement at the next start: no second hand-over.
   f.sleeps.clear();

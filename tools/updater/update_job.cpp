@@ -13,6 +13,7 @@
 #include "messages.h"
 #include "platform/processes.h"
 #include "remote/updater_record.h"
+#include "services/text/text_helpers.h"
 
 namespace larkbay::updater {
 namespace {
@@ -59,6 +60,19 @@ bool ReplacedFileMode(const std::string& target, const UpdaterRecord& record, mo
   mode = old.st_mode & 07777;
   if (IsProgramToStart(target, record)) mode |= (mode & 0444) >> 2;
   return true;
+}
+
+bool ReadAll(int fd, std::string& bytes) {
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n == 0) return true;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.append(buffer, static_cast<size_t>(n));
+  }
 }
 
 void SyncFolder(const std::string& folder) {
@@ -163,27 +177,47 @@ int RunUpdate(const std::string& recordPath, UpdateReport& report) {
     report.Failure("找不到更新程序所在的文件夹");
     return kExitBadRecord;
   }
+  // Held open until the record is taken: a newer record the program puts in
+  // its place meanwhile (by rename) is another file and stays whole.
+  const int recordFd = ::open(recordPath.c_str(), O_RDWR | O_CLOEXEC);
+  const int openError = errno;
   report.Step(UpdateStep::kReadRecord, recordPath);
-  UpdaterRecord record;
-  if (::access(recordPath.c_str(), R_OK) != 0) {
-    report.Failure("无法读取更新信息 " + recordPath + "：" + CauseText(errno));
+  errno = openError;
+  std::string bytes;
+  if (recordFd < 0 || !ReadAll(recordFd, bytes)) {
+    const int error = errno;
+    if (recordFd >= 0) ::close(recordFd);
+    report.Failure("无法读取更新信息 " + recordPath + "：" + CauseText(error));
     return kExitBadRecord;
   }
-  if (!ReadUpdaterRecord(recordPath, record)) {
-    // The record's fields for whoever looks into it: pid|address|folder|file name|program.
-    report.Failure("更新信息 " + recordPath + " 的格式不对");
+  const auto fail = [&](const std::string& why) {
+    ::close(recordFd);
+    report.Failure(why);
     return kExitBadRecord;
+  };
+  if (bytes.empty()) return fail("更新信息 " + recordPath + " 是空的：已经用过了");
+  UpdaterRecord record;
+  if (!ParseUpdaterRecord(GbkToText(bytes), record)) {
+    // The record's fields for whoever looks into it: pid|address|folder|file name|program.
+    return fail("更新信息 " + recordPath + " 的格式不对");
   }
   if (!IsPlainFileName(record.fileName)) {
-    report.Failure("更新信息 " + recordPath + " 中的文件名“" + record.fileName + "”无效");
-    return kExitBadRecord;
+    return fail("更新信息 " + recordPath + " 中的文件名“" + record.fileName + "”无效");
   }
   // A folder relative to wherever this program was started is no place the
   // program meant.
   if (!record.saveFolder.starts_with('/')) {
-    report.Failure("更新信息 " + recordPath + " 中的文件夹“" + record.saveFolder + "”不是完整路径");
-    return kExitBadRecord;
+    return fail("更新信息 " + recordPath + " 中的文件夹“" + record.saveFolder + "”不是完整路径");
   }
+  // Taken before anything is done with it: an update that fails or is cut
+  // short (a crash, a kill, a lost connection) must not be carried out again
+  // by a later start of the updater, against whatever then runs under the id
+  // in the record. Emptied, not removed: its time still tells the program when
+  // it last handed over.
+  if (::ftruncate(recordFd, 0) != 0 || ::fsync(recordFd) != 0) {
+    return fail("无法清空更新信息 " + recordPath + "：" + CauseText(errno));
+  }
+  ::close(recordFd);
   // A new user's desktop folder may not exist yet: the file is made to land
   // there all the same.
   const std::string folder = NormalPath(record.saveFolder);

@@ -15,7 +15,7 @@ namespace larkbay::updater {
 // The updater's exit codes.
 enum ExitCode : int {
   kExitOk = 0,
-  kExitBadRecord = 1,       // the record is missing or malformed; nothing touched
+  kExitBadRecord = 1,       // the record is missing, malformed or used; nothing touched
   kExitUsage = 2,           // unknown command-line arguments
   kExitDownloadFailed = 3,  // no complete download; the old file is untouched
   kExitReplaceFailed = 4,   // the download could not be put in place; the old file is untouched
@@ -54,7 +54,8 @@ std::string DefaultRecordPath();
 // Field 3 joined with field 4, with single "/" between the parts.
 std::string TargetPath(const UpdaterRecord& record);
 
-// The whole update; an ExitCode.
+// The whole update; an ExitCode. A sound record is emptied once it is read,
+// before anything else is done, so that it serves one run only.
 int RunUpdate(const std::string& recordPath, UpdateReport& report);
 
 }  // namespace larkbay::updater

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,6 +33,7 @@ class RecordedReport : public updater::UpdateReport {
  public:
   void Step(UpdateStep step, const std::string& detail) override {
     steps.emplace_back(step, detail);
+    if (onStep) onStep(step);
   }
   void Progress(std::uint64_t, std::int64_t) override {}
   void Failure(const std::string& why) override { failures.push_back(why); }
@@ -46,6 +48,7 @@ class RecordedReport : public updater::UpdateReport {
 
   std::vector<std::pair<UpdateStep, std::string>> steps;
   std::vector<std::string> failures;
+  std::function<void(UpdateStep)> onStep;
 };
 
 // Folders are made with 0755 under the usual umask.
@@ -216,6 +219,84 @@ TEST(UpdateJob, DownloadedFilesFollowTheUmaskOrKeepTheReplacedMode) {
     EXPECT_EQ(ReadFile(target), "#!/bin/sh\nexit 0\n");
     EXPECT_EQ(ModeOf(target), c.after);
   }
+}
+
+// The record is taken (emptied) once it is read, before the download: an
+// update that failed or was cut short is not carried out a second time by a
+// later start of the updater. A record the program writes in its place while
+// the updater reads stays whole.
+TEST(UpdateJob, TheRecordIsTakenBeforeTheDownloadAndServesOnce) {
+  struct Case {
+    const char* name;
+    bool served;  // the file is on the server
+    int code;
+  };
+  const std::vector<Case> cases = {
+      {"update done", true, updater::kExitOk},
+      {"download failed", false, updater::kExitDownloadFailed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder scratch;
+    const fs::path downloads = scratch.Path() / "downloads";
+    const fs::path app = scratch.Path() / "app";
+    fs::create_directories(downloads);
+    fs::create_directories(app);
+    if (c.served) WriteFile(downloads / "Enginepack", "pack");
+    ServerProcess server(downloads);
+    ASSERT_TRUE(server.Ready()) << server.Output();
+
+    UpdaterRecord record;
+    record.processId = CurrentProcessId();
+    record.address = server.Base() + "/download/Enginepack";
+    record.saveFolder = app.string() + "/";
+    record.fileName = "Enginepack";
+    record.startProgram = "/bin/true";
+    const std::string recordFile = RecordFile(scratch.Path(), record);
+
+    RecordedReport first;
+    std::string atDownload = "not reached";
+    first.onStep = [&](UpdateStep step) {
+      if (step == UpdateStep::kDownload) atDownload = ReadFile(recordFile);
+    };
+    EXPECT_EQ(updater::RunUpdate(recordFile, first), c.code);
+    EXPECT_EQ(atDownload, "") << "taken before the download";
+    EXPECT_TRUE(fs::exists(recordFile)) << "emptied, its time kept for the program";
+    EXPECT_EQ(fs::file_size(recordFile), 0u);
+
+    // A second start of the updater finds nothing to do.
+    fs::remove(app / "Enginepack");
+    RecordedReport second;
+    EXPECT_EQ(updater::RunUpdate(recordFile, second), updater::kExitBadRecord);
+    ASSERT_EQ(second.failures.size(), 1u);
+    EXPECT_EQ(second.failures[0], "更新信息 " + recordFile + " 是空的：已经用过了");
+    EXPECT_TRUE(second.Details(UpdateStep::kDownload).empty());
+    EXPECT_TRUE(second.Details(UpdateStep::kStarted).empty());
+    EXPECT_FALSE(fs::exists(app / "Enginepack"));
+  }
+
+  // The program writes a new record (by rename) while the updater reads the
+  // old one: only the old one is taken.
+  TempFolder scratch;
+  UpdaterRecord record;
+  record.processId = CurrentProcessId();
+  record.address = "http://127.0.0.1:9/download/Enginepack";
+  record.saveFolder = scratch.Path().string() + "/";
+  record.fileName = "Enginepack";
+  record.startProgram = "/bin/true";
+  const std::string recordFile = RecordFile(scratch.Path(), record);
+  UpdaterRecord next = record;
+  next.address = "http://127.0.0.1:9/download/next";
+  RecordedReport report;
+  report.onStep = [&](UpdateStep step) {
+    if (step == UpdateStep::kReadRecord) {
+      EXPECT_TRUE(WriteUpdaterRecord(recordFile, next));
+    }
+  };
+  updater::RunUpdate(recordFile, report);
+  UpdaterRecord left;
+  EXPECT_TRUE(ReadUpdaterRecord(recordFile, left));
+  EXPECT_EQ(left.address, next.address);
 }
 
 TEST(UpdateJob, StopsWithTheCauseWhenTheFolderCannotBeMade) {
