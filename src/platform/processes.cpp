@@ -4,8 +4,8 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/syscall.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -261,8 +261,7 @@ bool EndStartedProgram(ProcessId id, const std::string& executablePath) {
   const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(id), 0U));
   if (pidfd < 0) return false;
   const bool ours = IsSameExecutable(id, executablePath) && IsOwnedByThisUser(id);
-  const bool ended =
-      ours && ::syscall(SYS_pidfd_send_signal, pidfd, SIGKILL, nullptr, 0U) == 0;
+  const bool ended = ours && ::syscall(SYS_pidfd_send_signal, pidfd, SIGKILL, nullptr, 0U) == 0;
   ::close(pidfd);
   return ended;
 }

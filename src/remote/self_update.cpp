@@ -14,8 +14,8 @@
 #include "remote/remote_paths.h"
 #include "remote/step_context.h"
 #include "remote/updater_record.h"
-#include "services/log/developer_log.h"
 #include "services/json/json_object.h"
+#include "services/log/developer_log.h"
 #include "services/text/text_helpers.h"
 #include "state/program_state.h"
 

@@ -22,7 +22,8 @@ bool UpdateUpdater(StepContext& context);
 
 // True when the program is the announced version. Otherwise hands over to
 // the updater (record written, updater started, then false after the wait)
-// or, without a working address, shows "更新错误" and ends the process. A
+// or, without a working address or when the record for the updater cannot be
+// written, shows "更新错误" and ends the process. A
 // version already handed over once is not handed over again: false, and the
 // program goes on as it is.
 bool UpdateProgram(StepContext& context);

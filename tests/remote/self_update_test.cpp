@@ -4,10 +4,10 @@
 // the running probe, ends it and starts the new one.
 #include "remote/self_update.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
