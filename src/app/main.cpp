@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/automation/automation_channel.h"
+#include "app/locale/program_language.h"
 #include "app/logging/developer_log_file.h"
 #include "app/program.h"
 #include "platform/app_data_dir.h"
@@ -78,6 +79,7 @@ int main(int argc, char** argv) {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
   larkbay::InstallDeveloperLog(larkbay::AppDataDir());
+  larkbay::UseProgramLanguage(app);
 
   larkbay::ProgramOptions options;
   // LARKBAY_STARTUP_TIMING=1 reports when the main window is up, for

@@ -1,6 +1,5 @@
 #include "remote/engine_install.h"
 
-#include <sys/stat.h>
 #include <sys/utsname.h>
 
 #include <chrono>
@@ -63,7 +62,7 @@ bool InstallFromPack(StepContext& context, const std::string& pack, const std::s
   context.Sleep(milliseconds(50));
   const EnginePackPiece mine =
       Is64BitSystem() ? EnginePackPiece::kArchiver64 : EnginePackPiece::kArchiver32;
-  if (WriteFileAtomically(archiver, Piece(pack, mine))) ::chmod(archiver.c_str(), 0755);
+  WriteFileAtomically(archiver, Piece(pack, mine), FileKind::kProgram);
   context.Sleep(milliseconds(50));
   Remove(archive);
   context.Sleep(milliseconds(50));
