@@ -13,6 +13,7 @@
 #include "app/automation/automation_channel.h"
 #include "app/locale/program_language.h"
 #include "app/logging/developer_log_file.h"
+#include "app/logging/terminal_messages.h"
 #include "app/program.h"
 #include "platform/app_data_dir.h"
 #include "platform/special_folder.h"
@@ -74,11 +75,13 @@ void EnsureDataHome() {
 int main(int argc, char** argv) {
   EnsureRuntimeDirectory();
   EnsureDataHome();
+  // Before anything of Qt's speaks: from the application object on.
+  larkbay::KeepTerminalForRealProblems();
+  larkbay::InstallDeveloperLog(larkbay::AppDataDir());
   // The browser engine plugin shares OpenGL contexts with the host; this must
   // be set before the application object exists.
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
-  larkbay::InstallDeveloperLog(larkbay::AppDataDir());
   larkbay::UseProgramLanguage(app);
 
   larkbay::ProgramOptions options;
