@@ -20,6 +20,17 @@ BrowserView::BrowserView(QWidget* parent, const QRect& rect, QWebEngineProfile* 
     if (Engine::Instance().IgnoreCertificateErrors()) error.acceptCertificate();
   });
   connect(page, &QWebEnginePage::loadingChanged, this, &BrowserView::OnLoadingChanged);
+  // Chromium itself only says so in its logging, which is off: the page is
+  // gone and its music with it, a fault to see.
+  connect(page, &QWebEnginePage::renderProcessTerminated, this,
+          [](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+            if (status == QWebEnginePage::NormalTerminationStatus) return;
+            qCritical("aquarius: the page's render process %s (exit code %d)",
+                      status == QWebEnginePage::CrashedTerminationStatus  ? "crashed"
+                      : status == QWebEnginePage::KilledTerminationStatus ? "was killed"
+                                                                          : "ended abnormally",
+                      exitCode);
+          });
   setPage(page);
   setGeometry(rect);
   FillParent();

@@ -25,6 +25,20 @@ void AppendToEnvironment(const char* name, const QStringList& words) {
   qputenv(name, all.join(u' ').toLocal8Bit());
 }
 
+// Chromium prints its errors to the terminal in every process of the
+// browser, most of them about the machine (no session bus, no sound server)
+// and none a user can act on: only its fatal ones are shown. Flags that say
+// otherwise already (a developer's --log-level=0 or --enable-logging) win.
+QStringList QuietLogging() {
+  const QStringList given =
+      QString::fromLocal8Bit(qgetenv(kChromiumFlags)).split(u' ', Qt::SkipEmptyParts);
+  for (const QString& flag : given)
+    if (flag.startsWith(QLatin1String("--log-level")) ||
+        flag.startsWith(QLatin1String("--enable-logging")))
+      return {};
+  return {QStringLiteral("--log-level=3")};
+}
+
 }  // namespace
 
 Engine& Engine::Instance() {
@@ -80,7 +94,7 @@ int Engine::Start() {
 void Engine::ApplyCommandLine(const QStringList& switches) const {
   if (settings_.remote_debugging_port > 0)
     qputenv(kRemoteDebugging, QByteArray::number(settings_.remote_debugging_port));
-  AppendToEnvironment(kChromiumFlags, switches);
+  AppendToEnvironment(kChromiumFlags, QuietLogging() + switches);
   // Chromium's sandbox refuses to run for root and the engine would not start
   // at all; as root the browser runs without it, as Chromium itself does when
   // told --no-sandbox.

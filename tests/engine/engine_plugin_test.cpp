@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QUrl>
 #include <QWidget>
+#include <csignal>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -21,6 +22,33 @@
 #include "file_server.h"
 
 namespace {
+
+// The test's own message handler, while a test catches messages.
+QtMessageHandler tests_handler = nullptr;
+
+// The critical messages the host sees.
+QStringList criticals;
+
+void CatchCriticals(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type == QtCriticalMsg) criticals << message;
+  if (tests_handler) tests_handler(type, context, message);
+}
+
+// The processes whose parent is `parent`.
+QList<qint64> ChildrenOf(qint64 parent) {
+  QList<qint64> children;
+  for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+    bool number = false;
+    const qint64 pid = entry.toLongLong(&number);
+    if (!number) continue;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) continue;
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() > 1 && fields[1].toLongLong() == parent) children << pid;
+  }
+  return children;
+}
 
 class EnginePluginTest : public QObject {
   Q_OBJECT
@@ -43,6 +71,7 @@ class EnginePluginTest : public QObject {
   void connectionCutContinuesTheSameItem();
   void contextMenuAsksTheHost_data();
   void contextMenuAsksTheHost();
+  void crashedPageIsReported();
   void cleanupTestCase();
 
  private:
@@ -480,6 +509,23 @@ void EnginePluginTest::contextMenuAsksTheHost() {
     QTest::qWait(500);
     QVERIFY(QApplication::activePopupWidget() == nullptr);
   }
+}
+
+void EnginePluginTest::crashedPageIsReported() {
+  // The page's renderer is forked by Chromium's zygote, a child of this process.
+  QList<qint64> renderers;
+  for (qint64 zygote : ChildrenOf(QCoreApplication::applicationPid()))
+    renderers << ChildrenOf(zygote);
+  QVERIFY(!renderers.isEmpty());
+  criticals.clear();
+  tests_handler = qInstallMessageHandler(&CatchCriticals);
+  struct Restore {
+    ~Restore() { qInstallMessageHandler(tests_handler); }
+  } restore;
+  for (qint64 pid : renderers) ::kill(static_cast<pid_t>(pid), SIGSEGV);
+  QTRY_VERIFY_WITH_TIMEOUT(!criticals.isEmpty(), 10000);
+  QVERIFY2(criticals.join(u'\n').contains(QLatin1String("render process crashed")),
+           qPrintable(criticals.join(u'\n')));
 }
 
 void EnginePluginTest::cleanupTestCase() {
