@@ -22,6 +22,7 @@ void OnPageLoadFinished(const ProgramState& state, PageHost& host) {
 }
 
 bool AutoPlayTiming::PageLoaded(int pagesHanded) {
+  if (pagesHanded == 0) return false;  // the blank page
   if (read_) return true;
   loadedEarlyAt_ = pagesHanded;
   return false;

@@ -8,9 +8,11 @@ namespace larkbay {
 class PageHost;
 struct ProgramState;
 
-// Clicks the play button of the SoundManager bar-ui page.
+// Clicks the play button of the SoundManager bar-ui page; a page without one
+// (the browser's blank first page) is left alone, without a script error.
 inline constexpr std::string_view kAutoPlayScript =
-    "document.getElementsByClassName('sm2-inline-button sm2-icon-play-pause')[0].click();";
+    "(function () { var play = document.getElementsByClassName("
+    "'sm2-inline-button sm2-icon-play-pause')[0]; if (play) play.click(); })();";
 
 // Hands `page` to `host` unless it is the page handed over last. The page
 // counts as shown before the host takes it, so a page the host could not take
@@ -25,7 +27,8 @@ void OnPageLoadFinished(const ProgramState& state, PageHost& host);
 // is first activated, and a page may finish loading before that: its click
 // waits for the setting, unless another page has been handed over since,
 // which gets its own click once it has loaded (a second click on one page
-// would pause what the first one played).
+// would pause what the first one played). A load before any page was handed
+// over is the browser's blank first page, never clicked.
 class AutoPlayTiming {
  public:
   // A page finished loading, `pagesHanded` pages having been handed over so

@@ -20,11 +20,24 @@
 
 #include "engine_library.h"
 #include "file_server.h"
+#include "player/show_player_page.h"
 
 namespace {
 
 // The test's own message handler, while a test catches messages.
 QtMessageHandler tests_handler = nullptr;
+
+// The pages' console messages (Qt's category "js"), caught in the host; the
+// rest goes on to the test's own handler.
+QStringList page_console;
+
+void CatchPageConsole(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (qstrcmp(context.category, "js") == 0) {
+    page_console << message;
+    return;
+  }
+  if (tests_handler) tests_handler(type, context, message);
+}
 
 // The critical messages the host sees.
 QStringList criticals;
@@ -63,6 +76,7 @@ class EnginePluginTest : public QObject {
   void findsBrowserByWindow();
   void loadStringFiresLoadEnd();
   void executeJavaScriptChangesThePage();
+  void autoPlayClickOnlyWhereThePlayButtonIs();
   void failedHttpLoadReportsItsStatus();
   void autoplayAudioPlays();
   void downloadsCompleteNumberedInStartOrder();
@@ -346,6 +360,48 @@ void EnginePluginTest::executeJavaScriptChangesThePage() {
            std::optional<QString>(QStringLiteral("水星 42")));
   QCOMPARE(Evaluate(QStringLiteral("navigator.language")),
            std::optional<QString>(QStringLiteral("zh-CN")));
+}
+
+void EnginePluginTest::autoPlayClickOnlyWhereThePlayButtonIs() {
+  auto run = [this](const QByteArray& script) {
+    AquaBrowser* browser = aqua_.AquaManagerQueryActor(browser_handle_);
+    AquaFrame* frame = aqua_.AquaBrowserGetMainFrame(browser);
+    aqua_.AquaFrameExecuteJavaScriptA(frame, script.constData(), "about:blank", 0);
+    aqua_.AquaRelease(frame);
+    aqua_.AquaRelease(browser);
+  };
+  const QByteArray click(larkbay::kAutoPlayScript.data(),
+                         static_cast<qsizetype>(larkbay::kAutoPlayScript.size()));
+  page_console.clear();
+  tests_handler = qInstallMessageHandler(&CatchPageConsole);
+  struct Restore {
+    ~Restore() { qInstallMessageHandler(tests_handler); }
+  } restore;
+
+  // A page without the player's bar, as the browser's blank first page: a
+  // click that takes the button for granted fails there ...
+  QVERIFY(LoadAndWait(QStringLiteral("<html><body><p>no player</p></body></html>"), QString()));
+  run("document.getElementsByClassName('sm2-inline-button sm2-icon-play-pause')[0].click();");
+  QTRY_VERIFY_WITH_TIMEOUT(!page_console.isEmpty(), 10000);
+  QVERIFY2(page_console.join(u'\n').contains(QLatin1String("click")),
+           qPrintable(page_console.join(u'\n')));
+  // ... the auto-play click does nothing and says nothing.
+  page_console.clear();
+  run(click);
+  QCOMPARE(Evaluate(QStringLiteral("document.title = 'after'; document.title")),
+           std::optional<QString>(QStringLiteral("after")));
+  QTest::qWait(500);
+  QVERIFY2(page_console.isEmpty(), qPrintable(page_console.join(u'\n')));
+
+  // On the player's page it clicks play.
+  QVERIFY(LoadAndWait(QStringLiteral("<html><body><a href=\"#play\" class=\"sm2-inline-button "
+                                     "sm2-icon-play-pause\" onclick=\"document.title = 'played'; "
+                                     "return false;\">play</a></body></html>"),
+                      QString()));
+  run(click);
+  QCOMPARE(Evaluate(QStringLiteral("document.title")),
+           std::optional<QString>(QStringLiteral("played")));
+  QVERIFY2(page_console.isEmpty(), qPrintable(page_console.join(u'\n')));
 }
 
 void EnginePluginTest::failedHttpLoadReportsItsStatus() {
