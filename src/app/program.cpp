@@ -22,6 +22,7 @@
 #include "platform/app_data_dir.h"
 #include "player/asset_root.h"
 #include "remote/remote_paths.h"
+#include "services/log/developer_log.h"
 #include "app/windows/startup_window.h"
 #include "platform/control_names.h"
 #include "platform/processes.h"
@@ -125,6 +126,9 @@ bool Program::StartEngine(const std::string& engineDir) {
       context_.pageHost = &engineFromAnyThread_;
       search_.pageHost = &engineHost_;
       downloads_.pageHost = &engineHost_;
+    } else {
+      DevLog(LogArea::kStartup, "the browser engine in " + engineDir +
+                                    " did not start: " + engineHost_.Failure());
     }
   };
   if (QThread::currentThread() == qApp->thread())

@@ -149,7 +149,7 @@ void AudioStrip::ShowState() {
                                            : playWhenFetched_;
   playPause_->setIcon(
       style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
-  playPause_->setToolTip(playing ? tr("Pause") : tr("Play"));
+  playPause_->setToolTip(playing ? QStringLiteral("暂停") : QStringLiteral("播放"));
 }
 
 }  // namespace larkbay
