@@ -170,6 +170,25 @@ TEST_F(SongSearchTest, AddressesOfOfferedQualitiesAndVideosAnswer) {
   EXPECT_EQ(none.GetText("xy_" + withoutSq.GetText("SongID") + ".Songurl"), "");
 }
 
+// The demo has songs whose downloads last long enough to pause, resume and
+// delete: "Slow Dance" in every quality, its lossless file tens of megabytes.
+TEST_F(SongSearchTest, SlowDanceOffersALargeLosslessFile) {
+  JsonObject found;
+  ASSERT_TRUE(found.Parse(Ask(SongScript("xy"), SongQuery("xy", "Search", "Slow Dance", 1))));
+  ASSERT_GT(found.GetCount("List"), 0);
+  const JsonObject song = found.GetItemObject(0, "List");
+  ASSERT_EQ(song.GetText("SQ"), "1");
+  const std::string id = song.GetText("SongID");
+  JsonObject answer;
+  ASSERT_TRUE(answer.Parse(Ask(SongScript("xy"), SongQuery("xy", "Songurl", id, 1, "SQ",
+                                                           song.GetText("media_mid")))));
+  JsonObject entry;
+  ASSERT_TRUE(entry.Parse(answer.GetText("xy_" + id, true)));
+  std::string headers;
+  InetRequest(entry.GetText("Songurl"), 2, {}, {}, nullptr, {}, &headers);
+  EXPECT_GE(std::stoll("0" + HeaderValue(headers, "Content-Length")), 30LL * 1000 * 1000) << headers;
+}
+
 TEST_F(DjSearchTest, NumberSearchComparesByValue) {
   JsonObject answer;
   ASSERT_TRUE(answer.Parse(Ask(kDjSearchScript, DjQuery("djyl", "SongID", "asc", "0042", 1))));
