@@ -368,16 +368,16 @@ class LegacyPlayerTest : public QObject {
     QVERIFY(player && button);
     QVERIFY(player->source().isEmpty());  // not there yet
     QVERIFY(button->isEnabled());
-    QCOMPARE(button->toolTip(), QStringLiteral("Pause"));  // it will play by itself
+    QCOMPARE(button->toolTip(), QStringLiteral("暂停"));  // it will play by itself
     QTest::mouseClick(button, Qt::LeftButton);
-    QCOMPARE(button->toolTip(), QStringLiteral("Play"));
+    QCOMPARE(button->toolTip(), QStringLiteral("播放"));
     QTRY_COMPARE_WITH_TIMEOUT(player->source(), QUrl(url), kPlayTimeoutMs);
     QTest::qWait(500);
     QVERIFY(player->playbackState() != QMediaPlayer::PlayingState);
     QCOMPARE(player->position(), 0);
     QTest::mouseClick(button, Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(player->playbackState(), QMediaPlayer::PlayingState, kPlayTimeoutMs);
-    QCOMPARE(button->toolTip(), QStringLiteral("Pause"));
+    QCOMPARE(button->toolTip(), QStringLiteral("暂停"));
     QTRY_VERIFY_WITH_TIMEOUT(player->position() > 0, kPlayTimeoutMs);
     QTest::qWait(600);  // rounds of a fifth of a second
     QCOMPARE(slow.Ranges(QStringLiteral("/slow.mp3")).size(), 1);
