@@ -10,7 +10,8 @@
 namespace larkbay {
 namespace {
 
-TEST(AssetRoot, IsTheHttpRootOfTheApiHost) {
+// The root of the API host, over https when the API is, else over http.
+TEST(AssetRoot, IsTheRootOfTheApiHostWithItsScheme) {
   struct Case {
     std::string base;
     std::string root;
@@ -19,8 +20,17 @@ TEST(AssetRoot, IsTheHttpRootOfTheApiHost) {
       {"http://127.0.0.1:8731", "http://127.0.0.1:8731/"},
       {"http://api.example", "http://api.example/"},
       {"http://api.example/", "http://api.example/"},
-      {"https://api.example", "http://api.example/"},
-      {"https://api.example:8443/v2", "http://api.example:8443/"},
+      {"https://api.example", "https://api.example/"},
+      {"https://api.example:8443/v2", "https://api.example:8443/"},
+      {"HTTPS://Api.Example/x", "https://Api.Example/"},
+      {"https://user:pw@h:3/x?k=v", "https://h:3/"},
+      {"https://[::1]:8443/api", "https://[::1]:8443/"},
+      // Schemes that only look like https, and others: plain http as ever.
+      {"httpss://api.example", "http://api.example/"},
+      {"http-s://api.example", "http://api.example/"},
+      {"ftp://api.example:21/pub", "http://api.example:21/"},
+      {"ws://api.example", "http://api.example/"},
+      {"https://", ""},
       {"http://h:1/api", "http://h:1/"},
       {"http://h:1/api/?k=v", "http://h:1/"},
       {"http://h:1?k=v", "http://h:1/"},
@@ -59,7 +69,9 @@ class ApiBaseEnv : public ::testing::Test {
 
 TEST_F(ApiBaseEnv, DefaultRootFollowsTheApiBaseOverride) {
   setenv("LARKBAY_API_BASE", "https://other.example:4443/gateway/", 1);
-  EXPECT_EQ(DefaultAssetRoot(), "http://other.example:4443/");
+  EXPECT_EQ(DefaultAssetRoot(), "https://other.example:4443/");
+  setenv("LARKBAY_API_BASE", "http://other.example:8080/gateway/", 1);
+  EXPECT_EQ(DefaultAssetRoot(), "http://other.example:8080/");
   setenv("LARKBAY_API_BASE", "10.0.0.7:81", 1);
   EXPECT_EQ(DefaultAssetRoot(), "http://10.0.0.7:81/");
 }
@@ -73,7 +85,9 @@ TEST_F(ApiBaseEnv, DefaultRootWithoutOverrideIsTheBuildSetting) {
   EXPECT_EQ(DefaultAssetRoot(), expected);
   setenv("LARKBAY_API_BASE", "", 1);
   EXPECT_EQ(DefaultAssetRoot(), expected);
-  EXPECT_TRUE(expected.starts_with("http://") && expected.ends_with('/')) << expected;
+  EXPECT_TRUE((expected.starts_with("http://") || expected.starts_with("https://")) &&
+              expected.ends_with('/'))
+      << expected;
 }
 
 }  // namespace
