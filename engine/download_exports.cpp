@@ -11,8 +11,11 @@ using State = QWebEngineDownloadRequest::DownloadState;
 extern "C" {
 
 AQUA_API void AquaBrowserHostStartDownloadA(AquaBrowserHost* host, const char* url) {
-  if (host)
-    aquarius::Engine::Instance().StartDownload(host->browser.get(), QUrl(aquarius::FromUtf8(url)));
+  if (!host) return;
+  const QUrl address(aquarius::FromUtf8(url));
+  if (!address.isValid()) return;
+  aquarius::Engine::Instance().StartDownload(host->browser.get(),
+                                             aquarius::Downloads::MarkProgramDownload(address));
 }
 
 AQUA_API int AquaDownloadGetId(AquaDownloadItem* item) { return item ? item->id : 0; }

@@ -2,10 +2,33 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QUuid>
 
 #include "engine.h"
 
 namespace aquarius {
+
+namespace {
+
+constexpr QLatin1StringView kMarkPrefix("aquarius-download-");
+
+}  // namespace
+
+std::set<QString> Downloads::marks_;
+
+QUrl Downloads::MarkProgramDownload(const QUrl& url) {
+  // Random from the system's generator: a page cannot forge it.
+  const QString mark = kMarkPrefix + QUuid::createUuid().toString(QUuid::Id128);
+  marks_.insert(mark);
+  QUrl marked = url;
+  marked.setFragment(mark);
+  return marked;
+}
+
+bool Downloads::TakeProgramMark(const QUrl& url) {
+  if (!url.hasFragment()) return false;
+  return marks_.erase(url.fragment(QUrl::FullyDecoded)) > 0;
+}
 
 void Downloads::OnRequested(QWebEngineDownloadRequest* request, Ref<AquaBrowser> browser) {
   const auto known = by_engine_id_.find(request->id());
@@ -19,6 +42,12 @@ void Downloads::OnRequested(QWebEngineDownloadRequest* request, Ref<AquaBrowser>
     request->setDownloadFileName(item->file_name);
     request->accept();
     if (item->paused) request->pause();
+    return;
+  }
+
+  // Not one of the program's: a page's link or script, or saving the page.
+  if (request->isSavePageDownload() || !TakeProgramMark(request->url())) {
+    request->cancel();
     return;
   }
 

@@ -1,11 +1,15 @@
 #pragma once
-// Downloads of the profile, numbered 1, 2, 3 … in the order they start. A
-// connection cut makes the engine request the same download again; that
-// request continues the same item.
+// Downloads the program started, numbered 1, 2, 3 … in the order they start.
+// The profile offers every download to its handler, a page's own ones too; a
+// request carrying no mark of the program's is cancelled unseen and takes no
+// number. A connection cut makes the engine request the same download again;
+// that request continues the same item.
 
 #include <QPointer>
+#include <QUrl>
 #include <QWebEngineDownloadRequest>
 #include <map>
+#include <set>
 
 #include "handles.h"
 
@@ -41,12 +45,22 @@ namespace aquarius {
 class Downloads {
  public:
   void OnRequested(QWebEngineDownloadRequest* request, Ref<AquaBrowser> browser);
+  // The address to hand to the browser for a download the program starts:
+  // `url` with a fragment no page can guess. The fragment never reaches the
+  // server and follows redirects, so the request for it shows who asked.
+  static QUrl MarkProgramDownload(const QUrl& url);
   static void Continue(AquaDownloadItem* item, const QString& path);
   // Event 31 for `item` with a fresh callback.
   static void RaiseUpdated(const Ref<AquaDownloadItem>& item);
 
  private:
   void Attach(const Ref<AquaDownloadItem>& item, QWebEngineDownloadRequest* request);
+  // True, once, for the first request of an address MarkProgramDownload gave.
+  static bool TakeProgramMark(const QUrl& url);
+
+  // Marks handed out and not yet seen in a request. One set for the process,
+  // as there is one engine with one profile.
+  static std::set<QString> marks_;
 
   std::map<quint32, Ref<AquaDownloadItem>> by_engine_id_;
   int last_id_ = 0;

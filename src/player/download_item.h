@@ -11,7 +11,8 @@ class DownloadItem {
  public:
   virtual ~DownloadItem() = default;
 
-  // 1, 2, 3 … in the order the downloads were started in this run.
+  // 1, 2, 3 … in the order this program started its downloads in this run;
+  // downloads a page asks for itself never reach the host and take no number.
   virtual int Id() const = 0;
   virtual bool IsInProgress() const = 0;  // paused ones included
   virtual bool IsComplete() const = 0;

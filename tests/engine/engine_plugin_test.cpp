@@ -1,6 +1,8 @@
-// libaquarius.so in a host that knows only Widgets: start-up events, the
-// browser in a host widget, pages, scripts, sound, the context menu and the
-// shutdown.
+// libaquarius.so in a host that knows only Widgets: no start as root without
+// the user's sandbox switch, start-up events, the browser in a host widget,
+// pages, scripts, sound, the context menu and the shutdown.
+
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
@@ -83,6 +85,7 @@ class EnginePluginTest : public QObject {
   void pauseStopsWritingAndResumeFinishes();
   void cancelEndsTheDownload();
   void connectionCutContinuesTheSameItem();
+  void onlyTheProgramsDownloadsAreNumbered();
   void contextMenuAsksTheHost_data();
   void contextMenuAsksTheHost();
   void crashedPageIsReported();
@@ -133,6 +136,7 @@ class EnginePluginTest : public QObject {
   bool menu_answer_ = true;
   larkbay::testing::FileServer server_;
   std::map<int, Download> downloads_;
+  int started_ = 0;  // downloads this host asked for
 };
 
 QByteArray EnginePluginTest::Bytes(int size, char seed) {
@@ -165,6 +169,7 @@ void EnginePluginTest::OnDownloadUpdated(const AquaEventArgs& args) {
 }
 
 void EnginePluginTest::StartDownload(const QString& url) {
+  ++started_;
   AquaBrowser* browser = aqua_.AquaManagerQueryActor(browser_handle_);
   AquaBrowserHost* host = aqua_.AquaBrowserGetHost(browser);
   aqua_.AquaBrowserHostStartDownloadA(host, url.toUtf8().constData());
@@ -288,6 +293,25 @@ void EnginePluginTest::initTestCase() {
   for (int event : {0, 1, 2, 9, 15, 30, 31, 32}) QVERIFY(aqua_.AquaBind(event, &OnEvent, this));
   QVERIFY(!aqua_.AquaBind(AQUA_EVENT_COUNT, &OnEvent, this));
   QVERIFY(server_.Listen());
+
+  // As root the browser starts only when the user has switched its sandbox
+  // off with exactly "1"; the engine never does so itself, and a refused
+  // start raises nothing and launches no browser process.
+  if (::geteuid() == 0) {
+    constexpr char kSwitch[] = "QTWEBENGINE_DISABLE_SANDBOX";
+    for (const char* value : {static_cast<const char*>(nullptr), "", "0", "true", "yes", " 1"}) {
+      if (value)
+        qputenv(kSwitch, value);
+      else
+        qunsetenv(kSwitch);
+      QCOMPARE(aqua_.AquaDoWinMain(), -1);
+      QCOMPARE(qEnvironmentVariableIsSet(kSwitch), value != nullptr);
+      if (value) QCOMPARE(qgetenv(kSwitch), QByteArray(value));
+      QVERIFY(events_.isEmpty());
+      QVERIFY(ChildrenOf(QCoreApplication::applicationPid()).isEmpty());
+    }
+    qputenv(kSwitch, "1");  // what the test run gives
+  }
 
   QCOMPARE(aqua_.AquaDoWinMain(), 0);
   // The first page, about:blank, has finished loading.
@@ -538,6 +562,63 @@ void EnginePluginTest::connectionCutContinuesTheSameItem() {
   QFile file(TargetOf(id));
   QVERIFY(file.open(QIODevice::ReadOnly));
   QVERIFY(file.readAll() == body);
+}
+
+void EnginePluginTest::onlyTheProgramsDownloadsAreNumbered() {
+  // A page's script clicks download links: one to a file of its own, one to
+  // the address the program asks for next. Neither may take a number, or the
+  // program's downloads land on the wrong tasks.
+  server_.Add(QStringLiteral("/page.bin"), {Bytes(64 * 1024, 'q'), 16 * 1024, 20, false});
+  const QByteArray own = Bytes(96 * 1024, 'o');
+  const QByteArray moved = Bytes(80 * 1024, 'm');
+  server_.Add(QStringLiteral("/own.bin"), {own, 16 * 1024, 20, false});
+  server_.Add(QStringLiteral("/moved-to.bin"), {moved, 16 * 1024, 20, false});
+  larkbay::testing::FileServer::File redirect;
+  redirect.redirect_to = QStringLiteral("/moved-to.bin");
+  server_.Add(QStringLiteral("/moved.bin"), redirect);
+  QVERIFY(LoadAndWait(QStringLiteral("<a id=\"page\" download href=\"/page.bin\">a</a>"
+                                     "<a id=\"same\" download href=\"/own.bin\">b</a>"),
+                      server_.Url(QStringLiteral("/links.html"))));
+  QCOMPARE(Evaluate(QStringLiteral("document.getElementById('page').click();"
+                                   "document.getElementById('same').click(); 'clicked'")),
+           std::optional<QString>(QStringLiteral("clicked")));
+  QTRY_VERIFY_WITH_TIMEOUT(!server_.Ranges(QStringLiteral("/page.bin")).isEmpty() &&
+                               !server_.Ranges(QStringLiteral("/own.bin")).isEmpty(),
+                           10000);
+  // The answers' headers have reached the engine and its download handler.
+  QTest::qWait(1000);
+
+  // The program's next download takes the next number of the program's.
+  const int first = started_ + 1;
+  StartDownload(server_.Url(QStringLiteral("/own.bin")));
+  StartDownload(server_.Url(QStringLiteral("/moved.bin")));
+  QTRY_VERIFY_WITH_TIMEOUT(downloads_[first].item && downloads_[first + 1].item &&
+                               aqua_.AquaDownloadIsComplete(downloads_[first].item) &&
+                               aqua_.AquaDownloadIsComplete(downloads_[first + 1].item),
+                           20000);
+  QCOMPARE(downloads_.size(), static_cast<size_t>(started_));
+  const struct {
+    int id;
+    QString name;
+    QByteArray body;
+  } expected[] = {{first, QStringLiteral("own.bin"), own},
+                  {first + 1, QStringLiteral("moved-to.bin"), moved}};
+  for (const auto& row : expected) {
+    const Download& seen = downloads_[row.id];
+    QCOMPARE(seen.suggested_name, row.name);
+    QCOMPARE(seen.asked, 1);
+    QFile file(TargetOf(row.id));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll() == row.body);
+  }
+  // The redirect was followed, once for the program.
+  QCOMPARE(server_.Ranges(QStringLiteral("/moved.bin")).size(), 1);
+  // Nothing of the page's downloads is on disk anywhere in the run's folder.
+  QDirIterator written(dir_.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+  while (written.hasNext()) {
+    const QString path = written.next();
+    QVERIFY2(!QFileInfo(path).fileName().startsWith(QStringLiteral("page.bin")), qPrintable(path));
+  }
 }
 
 void EnginePluginTest::contextMenuAsksTheHost_data() {

@@ -42,6 +42,12 @@ void FileServer::Serve(QTcpSocket* socket) {
   const File file = files_.value(path);
   const bool first = ranges_.value(path).isEmpty();
   ranges_[path].append(range.hasMatch() ? range.captured(0).trimmed() : QString());
+  if (!file.redirect_to.isEmpty()) {
+    socket->write("HTTP/1.1 302 Found\r\nLocation: " + Url(file.redirect_to).toLatin1() +
+                  "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+    socket->disconnectFromHost();
+    return;
+  }
   const qsizetype size = file.body.size();
   qsizetype from = range.hasMatch() && file.ranges ? range.captured(1).toLongLong() : 0;
   if (from > size) from = size;

@@ -1,7 +1,7 @@
 #pragma once
 // A loopback HTTP server for download tests: serves bodies in timed chunks,
 // honours "Range: bytes=N-", and can cut the first connection of a file
-// half-way or reset every connection of it half-way.
+// half-way or reset every connection of it half-way, or redirect.
 
 #include <QByteArray>
 #include <QMap>
@@ -26,6 +26,8 @@ class FileServer {
     // each try starts from 0 again.
     bool reset_always = false;
     bool ranges = true;
+    // When set, every answer is a redirect (302) to this path of the server.
+    QString redirect_to = {};
   };
 
   bool Listen() { return server_.listen(QHostAddress::LocalHost); }
