@@ -18,8 +18,14 @@ constexpr long kMaxRedirects = 10;
 constexpr long kConnectTimeoutSeconds = 30;
 constexpr long kStallSeconds = 30;  // abort after this long below 1 byte/s
 
+// Where the body goes: the descriptor `fd`, or `memory` (up to `limit` bytes)
+// when it is set.
 struct Transfer {
   int fd = -1;
+  std::string* memory = nullptr;
+  size_t limit = 0;
+  bool tooLarge = false;
+  bool showProgress = true;
   std::uint64_t written = 0;
   int writeError = 0;
   UpdateReport* report = nullptr;
@@ -28,6 +34,15 @@ struct Transfer {
 size_t WriteBody(char* data, size_t size, size_t count, void* user) {
   auto* transfer = static_cast<Transfer*>(user);
   const size_t length = size * count;
+  if (transfer->memory != nullptr) {
+    if (length > transfer->limit - transfer->memory->size()) {
+      transfer->tooLarge = true;
+      return 0;  // libcurl stops with CURLE_WRITE_ERROR
+    }
+    transfer->memory->append(data, length);
+    transfer->written += length;
+    return length;
+  }
   size_t done = 0;
   while (done < length) {
     const ssize_t n = ::write(transfer->fd, data + done, length - done);
@@ -45,7 +60,7 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
 int OnProgress(void* user, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t) {
   auto* transfer = static_cast<Transfer*>(user);
   if (transfer->report->Cancelled()) return 1;
-  if (now > 0) {
+  if (now > 0 && transfer->showProgress) {
     transfer->report->Progress(static_cast<std::uint64_t>(now),
                                total > 0 ? static_cast<std::int64_t>(total) : -1);
   }
@@ -95,16 +110,13 @@ struct EasyDeleter {
   void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
 };
 
-}  // namespace
-
-DownloadResult DownloadToFile(const std::string& url, int fd, UpdateReport& report) {
+DownloadResult Download(const std::string& url, Transfer& transfer) {
   DownloadResult result;
   std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
   if (!easy) {
     result.why = "无法准备下载";
     return result;
   }
-  Transfer transfer{fd, 0, 0, &report};
   char error[CURL_ERROR_SIZE] = {};
   CURL* h = easy.get();
   const bool setUp =
@@ -134,12 +146,16 @@ DownloadResult DownloadToFile(const std::string& url, int fd, UpdateReport& repo
 
   const CURLcode code = curl_easy_perform(h);
   result.bytes = transfer.written;
+  result.tooLarge = transfer.tooLarge;
   if (code != CURLE_OK) {
     DevLog(LogArea::kNet, "GET " + url + ": " +
                               (error[0] != '\0' ? std::string(error) : curl_easy_strerror(code)));
-    if (code == CURLE_WRITE_ERROR && transfer.writeError != 0) {
+    if (code == CURLE_WRITE_ERROR && transfer.tooLarge) {
+      result.why = "下载 " + url + " 失败：文件超过 " + SizeText(transfer.limit);
+    } else if (code == CURLE_WRITE_ERROR && transfer.writeError != 0) {
       result.why = "无法写入下载的文件：" + CauseText(transfer.writeError);
     } else if (code == CURLE_ABORTED_BY_CALLBACK) {
+      result.cancelled = true;
       result.why = "下载已取消";
     } else {
       result.why = "下载 " + url + " 失败：" + CurlCause(h, code, error);
@@ -159,6 +175,26 @@ DownloadResult DownloadToFile(const std::string& url, int fd, UpdateReport& repo
   }
   result.ok = true;
   return result;
+}
+
+}  // namespace
+
+DownloadResult DownloadToFile(const std::string& url, int fd, UpdateReport& report) {
+  Transfer transfer;
+  transfer.fd = fd;
+  transfer.report = &report;
+  return Download(url, transfer);
+}
+
+DownloadResult DownloadToMemory(const std::string& url, std::size_t limit, std::string& bytes,
+                                UpdateReport& report) {
+  bytes.clear();
+  Transfer transfer;
+  transfer.memory = &bytes;
+  transfer.limit = limit;
+  transfer.showProgress = false;
+  transfer.report = &report;
+  return Download(url, transfer);
 }
 
 }  // namespace larkbay::updater

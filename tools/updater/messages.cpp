@@ -76,6 +76,8 @@ StepText DescribeStep(UpdateStep step, const std::string& detail) {
       return {"正在下载…", detail};
     case UpdateStep::kReceived:
       return {"下载完成，共 " + detail, ""};
+    case UpdateStep::kSigned:
+      return {"签名有效", detail};
     case UpdateStep::kReplaced:
       return {"已保存", detail};
     case UpdateStep::kEnded:
@@ -94,6 +96,12 @@ std::string StepLine(UpdateStep step, const std::string& detail) {
   if (text.heading.ends_with(kEllipsis))
     text.heading.resize(text.heading.size() - kEllipsis.size());
   return text.heading + "：" + text.path;
+}
+
+std::string MissingSignatureText(const std::string& why) { return "缺少签名：" + why; }
+
+std::string BadSignatureText(const std::string& signatureUrl) {
+  return "签名无效：" + signatureUrl + " 不是这个文件的发布签名";
 }
 
 std::string ProgressLine(std::uint64_t received, std::int64_t total) {

@@ -26,6 +26,11 @@ StepText DescribeStep(UpdateStep step, const std::string& detail);
 // A step as one console line (without the "updater: " tag).
 std::string StepLine(UpdateStep step, const std::string& detail);
 
+// Why a download is refused: its signature at `signatureUrl` could not be
+// fetched (`why`, the download's own sentence) or does not hold for the file.
+std::string MissingSignatureText(const std::string& why);
+std::string BadSignatureText(const std::string& signatureUrl);
+
 // How far the download is; `total` -1 when unknown.
 std::string ProgressLine(std::uint64_t received, std::int64_t total);
 

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <string_view>
 #include <thread>
 
 #include "download.h"
@@ -13,6 +14,7 @@
 #include "messages.h"
 #include "platform/processes.h"
 #include "remote/updater_record.h"
+#include "services/signature/release_signature.h"
 #include "services/text/text_helpers.h"
 
 namespace larkbay::updater {
@@ -82,15 +84,66 @@ void SyncFolder(const std::string& folder) {
   ::close(fd);
 }
 
-// Downloads into a temporary file beside `target` and renames it over the
-// target; the target is untouched unless the whole file came.
+// A new temporary file beside `target`; one left by an earlier run under the
+// same id goes first. -1 with errno set when it cannot be made.
+int OpenTemporary(const std::string& temporary, mode_t mode) {
+  int fd = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  if (fd < 0 && errno == EEXIST && ::unlink(temporary.c_str()) == 0) {
+    fd = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  }
+  return fd;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+// Puts `bytes` at `path` whole or not at all, through a temporary file beside it.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+  const std::string temporary = path + ".download-" + std::to_string(CurrentProcessId());
+  const int fd = OpenTemporary(temporary, 0666);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+  int error = errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    ::unlink(temporary.c_str());
+    errno = error;
+  }
+  return ok;
+}
+
+// The file downloaded into `fd` as it lies on disk, for checking what will
+// be run rather than what passed through the network.
+bool ReadBack(int fd, std::string& bytes) {
+  if (::lseek(fd, 0, SEEK_SET) != 0) return false;
+  bytes.clear();
+  return ReadAll(fd, bytes);
+}
+
+// Downloads into a temporary file beside `target`, checks it against its
+// release signature and renames it over the target; the target is untouched
+// unless the whole, signed file came. The signature is left beside the file
+// as `<target>.sig`, so that whoever uses the file later can check it again.
 int FetchAndReplace(const UpdaterRecord& record, const std::string& target, UpdateReport& report) {
   const std::string temporary = target + ".download-" + std::to_string(CurrentProcessId());
-  const mode_t created = NewFileMode(target, record);
-  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, created);
-  if (fd < 0 && errno == EEXIST && ::unlink(temporary.c_str()) == 0) {
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, created);
-  }
+  int fd = OpenTemporary(temporary, NewFileMode(target, record));
   if (fd < 0) {
     report.Failure("无法在 " + FolderOf(target) + " 中写入文件：" + CauseText(errno));
     return kExitDownloadFailed;
@@ -107,6 +160,29 @@ int FetchAndReplace(const UpdaterRecord& record, const std::string& target, Upda
   if (!download.ok) return discard(kExitDownloadFailed, download.why);
   report.Step(UpdateStep::kReceived, SizeText(download.bytes));
 
+  // The address as given, a query string and all: the server names the
+  // signature of whatever the address names.
+  const std::string signatureUrl = record.address + std::string(kSignatureSuffix);
+  std::string signature;
+  const DownloadResult signatureDownload =
+      DownloadToMemory(signatureUrl, kSignatureLimit, signature, report);
+  if (signatureDownload.cancelled) return discard(kExitDownloadFailed, signatureDownload.why);
+  if (signatureDownload.tooLarge) return discard(kExitBadSignature, BadSignatureText(signatureUrl));
+  if (!signatureDownload.ok) {
+    return discard(kExitBadSignature, MissingSignatureText(signatureDownload.why));
+  }
+  {
+    std::string written;
+    if (::fsync(fd) != 0 || !ReadBack(fd, written)) {
+      return discard(kExitDownloadFailed,
+                     "无法读取下载的文件 " + temporary + "：" + CauseText(errno));
+    }
+    if (!VerifyReleaseSignature(written, signature)) {
+      return discard(kExitBadSignature, BadSignatureText(signatureUrl));
+    }
+  }
+  report.Step(UpdateStep::kSigned, signatureUrl);
+
   mode_t kept = 0;
   const bool keep = ReplacedFileMode(target, record, kept);
   if ((keep && ::fchmod(fd, kept) != 0) || ::fsync(fd) != 0) {
@@ -117,8 +193,25 @@ int FetchAndReplace(const UpdaterRecord& record, const std::string& target, Upda
   if (closed != 0) {
     return discard(kExitReplaceFailed, "无法保存 " + target + "：" + CauseText(errno));
   }
+  // The signature lands first: a file in place is never one without its own
+  // signature beside it. When the file then cannot follow, the old signature
+  // goes back (or the new one away), to match the old file again.
+  const std::string signatureFile = target + std::string(kSignatureSuffix);
+  std::string oldSignature;
+  const int oldFd = ::open(signatureFile.c_str(), O_RDONLY | O_CLOEXEC);
+  const bool hadSignature = oldFd >= 0 && ReadAll(oldFd, oldSignature);
+  if (oldFd >= 0) ::close(oldFd);
+  if (!WriteFileAtomically(signatureFile, signature)) {
+    return discard(kExitReplaceFailed, "无法保存 " + signatureFile + "：" + CauseText(errno));
+  }
   if (::rename(temporary.c_str(), target.c_str()) != 0) {
-    return discard(kExitReplaceFailed, "无法替换 " + target + "：" + CauseText(errno));
+    const int error = errno;
+    if (hadSignature) {
+      WriteFileAtomically(signatureFile, oldSignature);
+    } else {
+      ::unlink(signatureFile.c_str());
+    }
+    return discard(kExitReplaceFailed, "无法替换 " + target + "：" + CauseText(error));
   }
   SyncFolder(FolderOf(target));
   report.Step(UpdateStep::kReplaced, target);

@@ -1,8 +1,9 @@
 #pragma once
 // The updater's work, free of any window: read the hand-over record, download
-// the new file beside its target, put it in place, end the old program and
-// start the new one. The caller shows the progress.
+// the new file and its signature beside its target, put both in place when
+// the signature holds, end the old program and start the new one. The caller shows the progress.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -21,6 +22,7 @@ enum ExitCode : int {
   kExitReplaceFailed = 4,   // the download could not be put in place; the old file is untouched
   kExitStartFailed = 5,     // the file was replaced but the program could not be started
   kExitFolderFailed = 6,    // the save folder is missing and cannot be made; nothing replaced
+  kExitBadSignature = 7,    // no valid release signature came; the old file is untouched
 };
 
 enum class UpdateStep {
@@ -28,6 +30,7 @@ enum class UpdateStep {
   kFolderMade,  // detail: the save folder, made with its missing parents
   kDownload,    // detail: the target
   kReceived,    // detail: the size, as text
+  kSigned,      // detail: the signature's address; the download is signed by the release key
   kReplaced,    // detail: the target
   kEnded,       // detail: the process id
   kNotEnded,    // detail: why the process was left alone, as a sentence
@@ -53,6 +56,10 @@ std::string DefaultRecordPath();
 
 // Field 3 joined with field 4, with single "/" between the parts.
 std::string TargetPath(const UpdaterRecord& record);
+
+// Releases are signed: the file at an address has its detached signature at
+// the address followed by ".sig". Larger signature files are refused.
+inline constexpr std::size_t kSignatureLimit = 4096;
 
 // The whole update; an ExitCode. A sound record is emptied once it is read,
 // before anything else is done, so that it serves one run only.

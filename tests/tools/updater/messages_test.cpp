@@ -47,6 +47,8 @@ TEST(UpdaterMessages, StepsAreShortChineseLines) {
       {UpdateStep::kFolderMade, "/root/Desktop", "已创建文件夹", "/root/Desktop",
        "已创建文件夹：/root/Desktop"},
       {UpdateStep::kReceived, "3.0 MB", "下载完成，共 3.0 MB", "", "下载完成，共 3.0 MB"},
+      {UpdateStep::kSigned, "https://example.net/lark-bay.sig", "签名有效",
+       "https://example.net/lark-bay.sig", "签名有效：https://example.net/lark-bay.sig"},
       {UpdateStep::kEnded, "4321", "已关闭旧程序（进程 4321）", "", "已关闭旧程序（进程 4321）"},
       {UpdateStep::kNotEnded, "进程 7 已经退出", "进程 7 已经退出", "", "进程 7 已经退出"},
   };

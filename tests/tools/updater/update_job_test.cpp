@@ -1,13 +1,15 @@
 // The update job in this process: the save folder of the record, as the
 // program writes it for the engine pack (the desktop folder with a doubled
 // final "/"), is made when it is missing, and a folder that cannot be made
-// stops the update before anything is downloaded.
+// stops the update before anything is downloaded. What the job puts in place
+// is signed, and its signature lands beside it.
 
 #include "update_job.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -17,6 +19,7 @@
 #include "folders.h"
 #include "remote/updater_record.h"
 #include "server_process.h"
+#include "signed_files.h"
 
 namespace larkbay {
 namespace {
@@ -26,6 +29,7 @@ using test::ReadFile;
 using test::ServerProcess;
 using test::TempFolder;
 using test::WriteFile;
+using test::WriteSigned;
 using updater::UpdateStep;
 
 // Everything the job reports, in order.
@@ -68,6 +72,7 @@ std::vector<std::string> Names(const fs::path& folder) {
   for (const auto& entry : fs::directory_iterator(folder)) {
     names.push_back(entry.path().filename().string());
   }
+  std::sort(names.begin(), names.end());
   return names;
 }
 
@@ -132,7 +137,7 @@ TEST(UpdateJob, MakesAMissingDesktopFolderAndPutsThePackThere) {
     fs::create_directories(downloads);
     if (!c.existing.empty()) fs::create_directories(scratch.Path() / c.existing);
     const std::string pack = "engine pack bytes\n";
-    WriteFile(downloads / "Enginepack", pack);
+    WriteSigned(downloads / "Enginepack", pack);
     ServerProcess server(downloads);
     ASSERT_TRUE(server.Ready()) << server.Output();
 
@@ -153,7 +158,10 @@ TEST(UpdateJob, MakesAMissingDesktopFolderAndPutsThePackThere) {
     const fs::path target = desktop / "Enginepack";
     EXPECT_EQ(ReadFile(target), pack);
     EXPECT_EQ(ModeOf(target), fs::perms(0644));
-    EXPECT_EQ(Names(desktop), std::vector<std::string>{"Enginepack"}) << "no temporary file left";
+    EXPECT_EQ(Names(desktop), (std::vector<std::string>{"Enginepack", "Enginepack.sig"}))
+        << "the pack and its signature, no temporary file left";
+    EXPECT_EQ(ReadFile(desktop / "Enginepack.sig"), ReadFile(downloads / "Enginepack.sig"));
+    EXPECT_EQ(ModeOf(desktop / "Enginepack.sig"), fs::perms(0644));
     for (const std::string& made : c.made) {
       EXPECT_EQ(ModeOf(scratch.Path() / made), fs::perms(0755)) << made;
     }
@@ -195,7 +203,7 @@ TEST(UpdateJob, DownloadedFilesFollowTheUmaskOrKeepTheReplacedMode) {
     const fs::path app = scratch.Path() / "app";
     fs::create_directories(downloads);
     fs::create_directories(app);
-    WriteFile(downloads / c.fileName, "#!/bin/sh\nexit 0\n");
+    WriteSigned(downloads / c.fileName, "#!/bin/sh\nexit 0\n");
     const fs::path target = app / c.fileName;
     if (c.before != fs::perms::none) {
       WriteFile(target, "old");
@@ -242,7 +250,7 @@ TEST(UpdateJob, TheRecordIsTakenBeforeTheDownloadAndServesOnce) {
     const fs::path app = scratch.Path() / "app";
     fs::create_directories(downloads);
     fs::create_directories(app);
-    if (c.served) WriteFile(downloads / "Enginepack", "pack");
+    if (c.served) WriteSigned(downloads / "Enginepack", "pack");
     ServerProcess server(downloads);
     ASSERT_TRUE(server.Ready()) << server.Output();
 
@@ -297,6 +305,48 @@ TEST(UpdateJob, TheRecordIsTakenBeforeTheDownloadAndServesOnce) {
   UpdaterRecord left;
   EXPECT_TRUE(ReadUpdaterRecord(recordFile, left));
   EXPECT_EQ(left.address, next.address);
+}
+
+// The signature is put in place just before the file: when the file then
+// cannot follow, the old file keeps the signature it had (or none).
+TEST(UpdateJob, AFileThatCannotBePutInPlaceKeepsItsOldSignature) {
+  for (const bool hadSignature : {true, false}) {
+    SCOPED_TRACE(hadSignature ? "old signature" : "no old signature");
+    TempFolder scratch;
+    const fs::path downloads = scratch.Path() / "downloads";
+    const fs::path app = scratch.Path() / "app";
+    fs::create_directories(downloads);
+    WriteSigned(downloads / "Enginepack", "new pack");
+    // A folder where the pack should go: the rename over it fails.
+    fs::create_directories(app / "Enginepack");
+    WriteFile(app / "Enginepack" / "inside", "x");
+    const std::string oldSignature = "old signature\n";
+    if (hadSignature) WriteFile(app / "Enginepack.sig", oldSignature);
+    ServerProcess server(downloads);
+    ASSERT_TRUE(server.Ready()) << server.Output();
+
+    UpdaterRecord record;
+    record.processId = CurrentProcessId();
+    record.address = server.Base() + "/download/Enginepack";
+    record.saveFolder = app.string() + "/";
+    record.fileName = "Enginepack";
+    record.startProgram = "/bin/true";
+
+    RecordedReport report;
+    EXPECT_EQ(updater::RunUpdate(RecordFile(scratch.Path(), record), report),
+              updater::kExitReplaceFailed);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0], "无法替换 " + (app / "Enginepack").string() + "：是一个文件夹");
+    EXPECT_EQ(report.Details(UpdateStep::kSigned),
+              std::vector<std::string>{record.address + ".sig"});
+    EXPECT_TRUE(report.Details(UpdateStep::kStarted).empty());
+    if (hadSignature) {
+      EXPECT_EQ(ReadFile(app / "Enginepack.sig"), oldSignature);
+      EXPECT_EQ(Names(app), (std::vector<std::string>{"Enginepack", "Enginepack.sig"}));
+    } else {
+      EXPECT_EQ(Names(app), std::vector<std::string>{"Enginepack"});
+    }
+  }
 }
 
 TEST(UpdateJob, StopsWithTheCauseWhenTheFolderCannotBeMade) {

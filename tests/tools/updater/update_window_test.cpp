@@ -1,7 +1,8 @@
 // The updater's progress window on the offscreen platform: Chinese texts (Qt's
 // own buttons too), a long path shortened in the middle and again on resize,
 // a window of a usable size in the middle of the screen, and the real job
-// under it: a failure ends in a Chinese box, 取消 stops a download.
+// under it: a failure (an unsigned download too) ends in a Chinese box, 取消
+// stops a download.
 
 #include "update_window.h"
 
@@ -182,6 +183,47 @@ class UpdateWindowTest : public QObject {
     QCOMPARE(headingBehind, Text("更新没有完成"));
     QVERIFY(!cancelBehind);
     QCOMPARE(larkbay::test::ReadFile(app / "lark-bay"), std::string("previous version\n"));
+  }
+
+  // A pack the server offers without its signature is not put in place.
+  void anUnsignedDownloadEndsInABoxAndKeepsTheOldFile() {
+    larkbay::test::TempFolder scratch;
+    const fs::path downloads = scratch.Path() / "downloads";
+    const fs::path desktop = scratch.Path() / "Desktop";
+    fs::create_directories(downloads);
+    fs::create_directories(desktop);
+    larkbay::test::WriteFile(downloads / "Enginepack", "unsigned engine pack\n");
+    larkbay::test::WriteFile(desktop / "Enginepack", "old engine pack\n");
+    larkbay::test::ServerProcess server(downloads);
+    QVERIFY2(server.Ready(), server.Output().c_str());
+    larkbay::UpdaterRecord record;
+    record.processId = larkbay::CurrentProcessId();
+    record.address = server.Base() + "/download/Enginepack";
+    record.saveFolder = desktop.string() + "//";
+    record.fileName = "Enginepack";
+    record.startProgram = "/bin/true";
+    const std::string recordFile = (scratch.Path() / "program_updata_config").string();
+    QVERIFY(larkbay::WriteUpdaterRecord(recordFile, record));
+
+    QString boxText;
+    Poll answer([&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr) return false;
+      boxText = box->text();
+      if (const QByteArray dir = qgetenv("LARKBAY_SCREENSHOT_DIR"); !dir.isEmpty()) {
+        box->grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/updater-unsigned.png"));
+      }
+      box->button(QMessageBox::Ok)->click();
+      return true;
+    });
+    const int code = larkbay::updater::RunInWindow([&](larkbay::updater::UpdateReport& report) {
+      return larkbay::updater::RunUpdate(recordFile, report);
+    });
+    QCOMPARE(code, static_cast<int>(larkbay::updater::kExitBadSignature));
+    QCOMPARE(boxText, Text("缺少签名：下载 ") + QString::fromStdString(record.address) +
+                          Text(".sig 失败：服务器返回错误 404"));
+    QCOMPARE(larkbay::test::ReadFile(desktop / "Enginepack"), std::string("old engine pack\n"));
+    QVERIFY(!fs::exists(desktop / "Enginepack.sig"));
   }
 
   void cancelStopsTheDownloadWithoutABox() {

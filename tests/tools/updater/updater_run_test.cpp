@@ -1,6 +1,6 @@
 // Update.exe as a program: downloads from the reference server, replaces the
-// target only with a whole file, ends only the program it replaces, and starts
-// the new one.
+// target only with a whole file signed by the release key, ends only the
+// program it replaces, and starts the new one.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -22,6 +22,8 @@
 #include "platform/processes.h"
 #include "remote/updater_record.h"
 #include "server_process.h"
+#include "services/signature/release_signature.h"
+#include "signed_files.h"
 
 extern char** environ;
 
@@ -33,6 +35,7 @@ using test::ReadFile;
 using test::ServerProcess;
 using test::TempFolder;
 using test::WriteFile;
+using test::WriteSigned;
 
 constexpr auto kUpdaterTimeout = std::chrono::seconds(15);
 
@@ -311,7 +314,7 @@ TEST(UpdaterRun, DownloadReplacesTheTargetOnlyWithTheWholeFile) {
     const fs::path app = scratch.Path() / "app";
     fs::create_directories(downloads);
     fs::create_directories(app);
-    if (!c.servedName.empty()) WriteFile(downloads / c.servedName, c.served);
+    if (!c.servedName.empty()) WriteSigned(downloads / c.servedName, c.served);
     const fs::path target = app / c.targetName;
     if (!c.old.empty()) {
       WriteFile(target, c.old);
@@ -342,6 +345,8 @@ TEST(UpdaterRun, DownloadReplacesTheTargetOnlyWithTheWholeFile) {
       EXPECT_EQ(run.exitCode, 0) << Describe(run);
       EXPECT_TRUE(ReadFile(target) == c.served) << "target holds the server's file";
       EXPECT_EQ(ModeOf(target), c.newMode);
+      EXPECT_EQ(ReadFile(target.string() + ".sig"), ReadFile(downloads / (c.servedName + ".sig")))
+          << "its signature beside it";
       EXPECT_NE(run.out.find("updater: 已保存：" + target.string() + "\n"), std::string::npos)
           << run.out;
       EXPECT_NE(run.out.find("，不关闭\n"), std::string::npos) << "this test is left alone";
@@ -376,6 +381,118 @@ TEST(UpdaterRun, DownloadReplacesTheTargetOnlyWithTheWholeFile) {
   }
 }
 
+// Only a file signed by the release key is put in place and started. With no
+// signature, another key's, the signature of another file or anything else,
+// the old file and its signature stay byte for byte and nothing is started.
+TEST(UpdaterRun, PutsInPlaceAndStartsOnlyAFileSignedByTheReleaseKey) {
+  enum class Signature { kGood, kNone, kEmpty, kOtherKey, kOlderFile, kGarbage, kTooLarge };
+  struct Case {
+    const char* name;
+    Signature signature;  // what the server holds at "lark-bay.sig"
+    std::string query;    // after the address
+    int code;
+    std::string failure;  // on stderr after "updater: "; "<sig>": the signature's address
+  };
+  const std::string invalid = "签名无效：<sig> 不是这个文件的发布签名";
+  const std::vector<Case> cases = {
+      {"good signature", Signature::kGood, "", 0, ""},
+      {"no signature on the server", Signature::kNone, "", 7,
+       "缺少签名：下载 <sig> 失败：服务器返回错误 404"},
+      {"empty signature", Signature::kEmpty, "", 7,
+       "缺少签名：下载 <sig> 失败：服务器给的文件是空的"},
+      {"signed by another key", Signature::kOtherKey, "", 7, invalid},
+      {"the signature of the older file", Signature::kOlderFile, "", 7, invalid},
+      {"garbage", Signature::kGarbage, "", 7, invalid},
+      {"larger than a signature", Signature::kTooLarge, "", 7, invalid},
+      // The signature's address is the address followed by ".sig", query and
+      // all; this server answers it with the program itself.
+      {"address with a query", Signature::kGood, "?build=2", 7, invalid},
+  };
+  const std::string pem = test::DemoKeyPem();
+  const std::string previous = "#!/bin/sh\nexit 0\n# previous version\n";
+  const std::string oldSignature = SignDetached(previous, pem);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder scratch;
+    const fs::path downloads = scratch.Path() / "downloads";
+    const fs::path app = scratch.Path() / "app";
+    fs::create_directories(downloads);
+    fs::create_directories(app);
+    // The new program leaves a mark when it runs; larger than a signature may be.
+    const fs::path mark = scratch.Path() / "started";
+    std::string program = "#!/bin/sh\necho started > '" + mark.string() + "'\n";
+    program.resize(6000, '#');
+    WriteFile(downloads / "lark-bay", program);
+    const fs::path servedSignature = downloads / "lark-bay.sig";
+    switch (c.signature) {
+      case Signature::kGood:
+        WriteFile(servedSignature, SignDetached(program, pem));
+        break;
+      case Signature::kNone:
+        break;
+      case Signature::kEmpty:
+        WriteFile(servedSignature, "");
+        break;
+      case Signature::kOtherKey:
+        WriteFile(servedSignature, SignDetached(program, test::kOtherKeyPem));
+        break;
+      case Signature::kOlderFile:
+        WriteFile(servedSignature, oldSignature);
+        break;
+      case Signature::kGarbage:
+        WriteFile(servedSignature, "not a signature at all\n");
+        break;
+      case Signature::kTooLarge:
+        WriteFile(servedSignature, SignDetached(program, pem) + std::string(5000, ' '));
+        break;
+    }
+    const fs::path target = app / "lark-bay";
+    WriteFile(target, previous);
+    fs::permissions(target, fs::perms(0755));
+    WriteFile(target.string() + ".sig", oldSignature);
+    ServerProcess server(downloads);
+    ASSERT_TRUE(server.Ready()) << server.Output();
+
+    UpdaterRecord record;
+    record.processId = CurrentProcessId();
+    record.address = server.Base() + "/download/lark-bay" + c.query;
+    record.saveFolder = app.string() + "/";
+    record.fileName = "lark-bay";
+    record.startProgram = target.string();
+    const fs::path recordFile = scratch.Path() / "program_updata_config";
+    ASSERT_TRUE(WriteUpdaterRecord(recordFile.string(), record));
+
+    const RunResult run = RunUpdater(scratch.Path(), {"--record", recordFile.string()});
+    const std::string signatureUrl = record.address + ".sig";
+    EXPECT_EQ(run.exitCode, c.code) << Describe(run);
+    EXPECT_TRUE(LeftoverDownloads(app).empty());
+    if (c.code == 0) {
+      EXPECT_TRUE(ReadFile(target) == program);
+      EXPECT_EQ(ReadFile(target.string() + ".sig"), ReadFile(servedSignature));
+      EXPECT_NE(run.out.find("updater: 签名有效：" + signatureUrl + "\n"), std::string::npos)
+          << run.out;
+      EXPECT_EQ(run.err, "");
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+      while (!fs::exists(mark) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+      EXPECT_TRUE(fs::exists(mark)) << "the new program ran";
+      continue;
+    }
+    std::string failure = c.failure;
+    failure.replace(failure.find("<sig>"), 5, signatureUrl);
+    EXPECT_EQ(run.err, "updater: " + failure + "\n");
+    EXPECT_TRUE(ReadFile(target) == previous) << "old file byte for byte";
+    EXPECT_EQ(ModeOf(target), fs::perms(0755));
+    EXPECT_EQ(ReadFile(target.string() + ".sig"), oldSignature) << "old signature byte for byte";
+    EXPECT_EQ(run.out.find("签名有效"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("已保存"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("已启动"), std::string::npos) << run.out;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(fs::exists(mark)) << "nothing ran";
+  }
+}
+
 TEST(UpdaterRun, ReplacesTheRunningProgramEndsItAndStartsTheNewOne) {
   TempFolder scratch;
   const fs::path downloads = scratch.Path() / "downloads";
@@ -388,7 +505,7 @@ TEST(UpdaterRun, ReplacesTheRunningProgramEndsItAndStartsTheNewOne) {
   const fs::path program = app / "lark-bay";
   CopyExecutable(LARKBAY_RESTART_PROBE, program);
   const std::string newBuild = ReadFile(LARKBAY_RESTART_PROBE) + "\nnew build\n";
-  WriteFile(downloads / "lark-bay", newBuild);
+  WriteSigned(downloads / "lark-bay", newBuild);
   const fs::path log = program.string() + ".log";
 
   Child running({program.string()});
@@ -435,7 +552,7 @@ TEST(UpdaterRun, LeavesAProcessOfAnotherProgramRunning) {
   const fs::path app = scratch.Path() / "app";
   fs::create_directories(downloads);
   fs::create_directories(app);
-  WriteFile(downloads / "lark-bay", QuickScript(2000));
+  WriteSigned(downloads / "lark-bay", QuickScript(2000));
   ServerProcess server(downloads);
   ASSERT_TRUE(server.Ready()) << server.Output();
 
@@ -513,7 +630,7 @@ TEST(UpdaterRun, ReportsAProgramThatCannotBeStarted) {
   const fs::path app = scratch.Path() / "app";
   fs::create_directories(downloads);
   fs::create_directories(app);
-  WriteFile(downloads / "Enginepack", "engine pack bytes");
+  WriteSigned(downloads / "Enginepack", "engine pack bytes");
   ServerProcess server(downloads);
   ASSERT_TRUE(server.Ready()) << server.Output();
 
