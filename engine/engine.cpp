@@ -1,7 +1,5 @@
 #include "engine.h"
 
-#include <unistd.h>
-
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -9,6 +7,7 @@
 #include <QRegularExpression>
 #include <QtGlobal>
 
+#include "aquarius_sandbox.h"
 #include "browser_view.h"
 
 namespace aquarius {
@@ -58,6 +57,9 @@ bool Engine::Raise(int event, const AquaEventArgs& args) {
 int Engine::Start() {
   if (!qobject_cast<QApplication*>(QCoreApplication::instance()) || starting_ || Started() || quit_)
     return -1;
+  // As root without the user's QTWEBENGINE_DISABLE_SANDBOX=1 Chromium would
+  // refuse to start and take the host with it: no browser then.
+  if (!BrowserMayStart()) return -1;
   starting_ = true;  // a handler that starts the engine again is refused
 
   auto settings = Ref<AquaSettings>::Adopt(new AquaSettings);
@@ -95,11 +97,6 @@ void Engine::ApplyCommandLine(const QStringList& switches) const {
   if (settings_.remote_debugging_port > 0)
     qputenv(kRemoteDebugging, QByteArray::number(settings_.remote_debugging_port));
   AppendToEnvironment(kChromiumFlags, QuietLogging() + switches);
-  // Chromium's sandbox refuses to run for root and the engine would not start
-  // at all; as root the browser runs without it, as Chromium itself does when
-  // told --no-sandbox.
-  if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
 
 void Engine::CreateProfile() {
