@@ -73,6 +73,9 @@ void EnsureDataHome() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Only when a test of the whole client asks for it; out of the environment
+  // before any thread or child could read it.
+  const QString automationPath = larkbay::AutomationChannel::TakePathFromEnvironment();
   EnsureRuntimeDirectory();
   EnsureDataHome();
   // Before anything of Qt's speaks: from the application object on.
@@ -95,8 +98,7 @@ int main(int argc, char** argv) {
     };
   }
   larkbay::Program program(std::move(options));
-  // Only when a test of the whole client asks for it (LARKBAY_AUTOMATION).
-  const auto automation = larkbay::AutomationChannel::FromEnvironment(program);
+  const auto automation = larkbay::AutomationChannel::Open(program, automationPath);
   program.Start();
   return app.exec();
 }

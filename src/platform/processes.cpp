@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <string>
 
@@ -65,7 +66,8 @@ void Tell(int fd, StartMessage::Kind kind, int value) {
 
 // In the grandchild of StartProgram, between fork and exec: only
 // async-signal-safe calls. Reports errno through `errorFd` when exec fails.
-[[noreturn]] void ExecDetached(const char* path, char* const* argv, int errorFd) {
+[[noreturn]] void ExecDetached(const char* path, char* const* argv, char* const* envp,
+                               int errorFd) {
   sigset_t none;
   sigemptyset(&none);
   ::sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -90,12 +92,42 @@ void Tell(int fd, StartMessage::Kind kind, int value) {
   // Descriptors of this process (sockets, locks) stay here.
   if (errorFd > 3) ::close_range(3, static_cast<unsigned>(errorFd) - 1, 0);
   ::close_range(static_cast<unsigned>(errorFd) + 1, ~0U, 0);
-  ::execv(path, argv);
+  ::execve(path, argv, envp != nullptr ? envp : environ);
   Tell(errorFd, StartMessage::kFailed, errno);
   ::_exit(127);
 }
 
+std::string_view EntryName(std::string_view entry) { return entry.substr(0, entry.find('=')); }
+
+// This process's environment with `extra` put in (an entry of the same name
+// replaced), or nothing without extra entries.
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& extra) {
+  std::vector<std::string> entries;
+  if (extra.empty()) return entries;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string_view name = EntryName(*entry);
+    bool replaced = false;
+    for (const std::string& added : extra) replaced = replaced || EntryName(added) == name;
+    if (!replaced) entries.emplace_back(*entry);
+  }
+  entries.insert(entries.end(), extra.begin(), extra.end());
+  return entries;
+}
+
+std::mutex handOnMutex;
+std::vector<std::string> handOn;
+
 }  // namespace
+
+void SetHandOnEnvironment(std::vector<std::string> entries) {
+  const std::lock_guard lock(handOnMutex);
+  handOn = std::move(entries);
+}
+
+std::vector<std::string> HandOnEnvironment() {
+  const std::lock_guard lock(handOnMutex);
+  return handOn;
+}
 
 ProcessId CurrentProcessId() { return static_cast<ProcessId>(::getpid()); }
 
@@ -178,7 +210,8 @@ bool KillProcess(ProcessId id, bool useGivenId) {
   return ::kill(static_cast<pid_t>(id), SIGKILL) == 0;
 }
 
-ProcessId StartProgram(const std::string& path, const std::vector<std::string>& args) {
+ProcessId StartProgram(const std::string& path, const std::vector<std::string>& args,
+                       const std::vector<std::string>& extraEnvironment) {
   if (path.empty()) return 0;
   // Everything the children need is made before fork: after it only
   // async-signal-safe calls are allowed (the caller may have threads).
@@ -187,6 +220,10 @@ ProcessId StartProgram(const std::string& path, const std::vector<std::string>& 
   std::vector<char*> argv;
   for (std::string& arg : argvText) argv.push_back(arg.data());
   argv.push_back(nullptr);
+  std::vector<std::string> envText = EnvironmentWith(extraEnvironment);
+  std::vector<char*> envp;
+  for (std::string& entry : envText) envp.push_back(entry.data());
+  envp.push_back(nullptr);
 
   // The middle child tells the program's id; the write end closes on a
   // successful exec, and a failed exec tells errno.
@@ -202,7 +239,8 @@ ProcessId StartProgram(const std::string& path, const std::vector<std::string>& 
     ::close(pipeFds[0]);
     ::setsid();
     const pid_t program = ::fork();
-    if (program == 0) ExecDetached(path.c_str(), argv.data(), pipeFds[1]);
+    if (program == 0)
+      ExecDetached(path.c_str(), argv.data(), envText.empty() ? nullptr : envp.data(), pipeFds[1]);
     if (program < 0) {
       Tell(pipeFds[1], StartMessage::kFailed, errno);
     } else {

@@ -56,8 +56,18 @@ bool EndStartedProgram(ProcessId id, const std::string& executablePath);
 // descriptor of this process but standard output and error, and never a child
 // of this process (it cannot linger as a zombie here). The started program's
 // process id once it was executed; 0 when the file is missing or cannot be
-// executed.
-ProcessId StartProgram(const std::string& path, const std::vector<std::string>& args = {});
+// executed. The program gets this process's environment with
+// `extraEnvironment` ("NAME=value" entries, each replacing a variable of that
+// name) added for it alone.
+ProcessId StartProgram(const std::string& path, const std::vector<std::string>& args = {},
+                       const std::vector<std::string>& extraEnvironment = {});
+
+// Environment entries ("NAME=value") that this process hands on explicitly
+// to the program that carries its work on (the client to the updater, the
+// updater to the client it starts again) and to no other: given to
+// StartProgram there as its extra environment. Empty unless set.
+void SetHandOnEnvironment(std::vector<std::string> entries);
+std::vector<std::string> HandOnEnvironment();
 
 // Runs the program at `path` with `args` (argv[0] is `path`) and waits until it
 // has ended; standard input from /dev/null. Its exit status, or -1 when it

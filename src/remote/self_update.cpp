@@ -103,7 +103,8 @@ bool HandOverToUpdater(StepContext& context, const std::string& address,
   context.Sleep(settle);
   EndStartedUpdater(context);
   context.Sleep(settle);
-  context.startedUpdater = StartProgram(context.dataDir + std::string(kUpdaterFile));
+  context.startedUpdater =
+      StartProgram(context.dataDir + std::string(kUpdaterFile), {}, HandOnEnvironment());
   // The updater ends this process once the new file is in place.
   context.Sleep(milliseconds(5000));
   return true;

@@ -75,7 +75,10 @@ class FirstRunTest : public QObject {
     env.insert(QStringLiteral("LARKBAY_DEMO_PORT"), QStringLiteral("0"));
     env.insert(QStringLiteral("LARKBAY_AUTOMATION"), socket);
     env.insert(QStringLiteral("LARKBAY_LOG"), QStringLiteral("1"));
-    const QByteArray marker = "LARKBAY_AUTOMATION=" + socket.toUtf8();
+    // The program keeps LARKBAY_AUTOMATION from its children: a mark of the
+    // test's own, which every process of the run inherits, finds them all.
+    env.insert(QStringLiteral("LARKBAY_FIRST_RUN_TEST"), socket);
+    const QByteArray marker = "LARKBAY_FIRST_RUN_TEST=" + socket.toUtf8();
     struct Cleanup {
       QByteArray marker;
       ~Cleanup() { EndEverythingMarked(marker); }

@@ -11,12 +11,19 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "console_report.h"
 #include "update_job.h"
 #ifdef LARKBAY_UPDATER_WINDOW
 #include "progress_window.h"
 #endif
+
+namespace larkbay {
+// From platform/processes.h, whose folder this program's own file is not
+// built with (the job's library is): the entries StartProgram hands on.
+void SetHandOnEnvironment(std::vector<std::string> entries);
+}  // namespace larkbay
 
 namespace {
 
@@ -41,9 +48,21 @@ bool HasDisplay() {
 }
 #endif
 
+// The client's automation socket, when it had one, is handed on to the copy
+// started again and to nothing else this process starts (the download's
+// helpers, a window's): out of the environment before any thread exists.
+void TakeHandOnEnvironment() {
+  constexpr char kAutomation[] = "LARKBAY_AUTOMATION";
+  const char* automation = std::getenv(kAutomation);
+  if (automation == nullptr) return;
+  larkbay::SetHandOnEnvironment({std::string(kAutomation) + '=' + automation});
+  ::unsetenv(kAutomation);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  TakeHandOnEnvironment();
   std::string recordPath;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];

@@ -328,7 +328,7 @@ int RunUpdate(const std::string& recordPath, UpdateReport& report) {
 
   if (const int code = FetchAndReplace(record, target, report); code != kExitOk) return code;
   EndOldProgram(record, report);
-  if (!StartProgram(record.startProgram)) {
+  if (!StartProgram(record.startProgram, {}, HandOnEnvironment())) {
     report.Failure("无法启动 " + record.startProgram);
     return kExitStartFailed;
   }

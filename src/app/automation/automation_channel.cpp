@@ -1,11 +1,16 @@
 #include "app/automation/automation_channel.h"
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QAbstractButton>
 #include <QBrush>
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -13,12 +18,16 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QWidget>
+#include <cstdlib>
 #include <optional>
+#include <string>
 
 #include "app/commands/window_proc.h"
 #include "app/program.h"
 #include "app/widgets/tab_control.h"
 #include "platform/control_names.h"
+#include "platform/processes.h"
+#include "services/log/developer_log.h"
 #include "state/program_state.h"
 
 namespace larkbay {
@@ -37,22 +46,78 @@ QString Flag(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
 
 std::string Std(const QString& text) { return text.toStdString(); }
 
-}  // namespace
+constexpr char kVariable[] = "LARKBAY_AUTOMATION";
 
-std::unique_ptr<AutomationChannel> AutomationChannel::FromEnvironment(Program& program) {
-  const QString path = qEnvironmentVariable("LARKBAY_AUTOMATION");
-  if (path.isEmpty()) return nullptr;
-  return std::unique_ptr<AutomationChannel>(new AutomationChannel(program, path));
+void Log(const QString& message) {
+  DevLog(LogArea::kStartup, "automation: " + message.toStdString());
 }
 
-AutomationChannel::AutomationChannel(Program& program, const QString& path)
+// The peer's user, from the kernel's record of the connecting process: the
+// socket file's mode is a second line, not the only one.
+bool FromOwnUser(QLocalSocket& socket) {
+  ucred peer{};
+  socklen_t size = sizeof peer;
+  const auto fd = static_cast<int>(socket.socketDescriptor());
+  const bool known = fd >= 0 && ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
+                     size == sizeof peer;
+  if (known && peer.uid == ::geteuid()) return true;
+  Log(known ? QStringLiteral("a connection from user %1 (process %2) refused")
+                  .arg(peer.uid)
+                  .arg(peer.pid)
+            : QStringLiteral("a connection whose user is unknown refused"));
+  return false;
+}
+
+}  // namespace
+
+QString AutomationChannel::TakePathFromEnvironment() {
+  const char* value = std::getenv(kVariable);
+  const QString path = value ? QFile::decodeName(value) : QString();
+  ::unsetenv(kVariable);
+  return path;
+}
+
+std::unique_ptr<AutomationChannel> AutomationChannel::Open(Program& program, const QString& path) {
+  if (path.isEmpty()) return nullptr;
+  std::unique_ptr<AutomationChannel> channel(new AutomationChannel(program));
+  if (!channel->Listen(path)) return nullptr;
+  // Only to the updater, which hands it on only to the copy it starts again.
+  SetHandOnEnvironment({std::string(kVariable) + '=' + QFile::encodeName(path).toStdString()});
+  return channel;
+}
+
+AutomationChannel::AutomationChannel(Program& program)
     : program_(program), server_(new QLocalServer(this)) {
-  QLocalServer::removeServer(path);
   server_->setSocketOptions(QLocalServer::UserAccessOption);
-  if (!server_->listen(path)) qWarning("automation: cannot listen on %s", qPrintable(path));
   connect(server_, &QLocalServer::newConnection, this, [this] {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) Serve(socket);
+    while (QLocalSocket* socket = server_->nextPendingConnection()) {
+      if (FromOwnUser(*socket)) {
+        Serve(socket);
+      } else {
+        socket->abort();
+        socket->deleteLater();
+      }
+    }
   });
+}
+
+bool AutomationChannel::Listen(const QString& path) {
+  // lstat: a symlink is refused as it is, never followed to what it names.
+  struct stat info {};
+  if (::lstat(QFile::encodeName(path).constData(), &info) == 0) {
+    if (!S_ISSOCK(info.st_mode)) {
+      Log(path +
+          QStringLiteral(" exists and is not a socket; not listening, the file is left alone"));
+      return false;
+    }
+    // A socket left behind by an earlier copy (the updater ends it hard).
+    QLocalServer::removeServer(path);
+  }
+  if (!server_->listen(path)) {
+    Log(QStringLiteral("cannot listen on ") + path + QStringLiteral(": ") + server_->errorString());
+    return false;
+  }
+  return true;
 }
 
 AutomationChannel::~AutomationChannel() = default;
