@@ -10,14 +10,17 @@
 #include "platform/control_interface.h"
 #include "platform/control_names.h"
 #include "platform/file_system.h"
+#include "player/engine_library.h"
 #include "remote/download_address.h"
 #include "remote/engine_pack.h"
 #include "remote/program_entry.h"
 #include "remote/remote_paths.h"
 #include "remote/self_update.h"
+#include "remote/signed_release.h"
 #include "remote/step_context.h"
 #include "services/json/json_object.h"
 #include "services/log/developer_log.h"
+#include "services/signature/release_signature.h"
 #include "services/text/text_helpers.h"
 #include "state/program_state.h"
 
@@ -50,6 +53,27 @@ std::string Piece(std::string_view pack, EnginePackPiece piece) {
   return std::string(pack.substr(range.offset, range.length));
 }
 
+std::string EngineLibraryDigest(const StepContext& context) {
+  std::string library;
+  if (!ReadWholeFile(context.dataDir + std::string(kEngineFolder) + "/" + kEngineLibraryFile,
+                     library))
+    return {};
+  return Sha256Hex(library);
+}
+
+// The engine library is loaded into the program: only the one a signed pack
+// brought, unchanged since.
+bool EngineLibraryUnchanged(const StepContext& context) {
+  const std::string recorded =
+      ReadConfigValue(context.dataDir + std::string(kConfigIniFile), kEngineLibraryKey, "");
+  if (!recorded.empty() && recorded == EngineLibraryDigest(context)) return true;
+  DevLog(LogArea::kStartup, recorded.empty()
+                                ? "the engine folder came from no signed pack; installing it again"
+                                : "the engine library changed since its pack was installed; "
+                                  "installing it again");
+  return false;
+}
+
 // `packFile` is deleted once the engine is in place ("" for none).
 bool InstallFromPack(StepContext& context, const std::string& pack, const std::string& cefMd5,
                      const std::string& packFile) {
@@ -78,13 +102,20 @@ bool InstallFromPack(StepContext& context, const std::string& pack, const std::s
   // Whatever the archiver did, only a folder with the announced cef.pak is an
   // engine; anything else keeps the legacy player and the pack for a retry.
   if (FileMd5(engine + std::string(kEngineCheckFile)) != cefMd5) return false;
+  const std::string library = EngineLibraryDigest(context);
+  if (library.empty() ||
+      !WriteConfigValue(context.dataDir + std::string(kConfigIniFile), kEngineLibraryKey, library))
+    return false;
 
   context.Sleep(milliseconds(50));
   Remove(archiver);
   context.Sleep(milliseconds(50));
   Remove(archive);
   context.Sleep(milliseconds(50));
-  if (!packFile.empty()) Remove(packFile);
+  if (!packFile.empty()) {
+    Remove(packFile);
+    Remove(packFile + std::string(kSignatureSuffix));
+  }
   context.Sleep(milliseconds(2000));
   return StartEngine(context);
 }
@@ -213,7 +244,7 @@ bool InstallEngine(StepContext& context) {
   const std::string packMd5 = AnnouncedDigest(engine, "md5");
   const std::string check =
       context.dataDir + std::string(kEngineFolder) + "/" + std::string(kEngineCheckFile);
-  if (FileMd5(check) == cefMd5) {
+  if (FileMd5(check) == cefMd5 && EngineLibraryUnchanged(context)) {
     if (StartEngine(context)) return true;
     // Installed but not startable here: installing again would not help.
     context.state.appState.PlayerEngine = "ie";
@@ -224,17 +255,23 @@ bool InstallEngine(StepContext& context) {
   context.state.appState.PlayerEngine = "ie";
   ShowIeLayout(context.controls);
   const std::string packPath = context.desktopDir + std::string(kEnginePackFile);
-  std::string pack;
-  if (!ReadWholeFile(packPath, pack)) pack.clear();
+  // Only a pack signed by the release key is unpacked; its signature lies
+  // beside it (the updater leaves it there).
+  SignedFile pack;
+  const auto usable = [&](const std::string& path) {
+    return ReadSignedFile(path, pack) && Md5Hex(pack.bytes, false) == packMd5;
+  };
   std::string usedPack = packPath;
   // The pack installed with the program serves when the desktop has none of
   // the announced digest; it stays where the package put it.
-  if ((pack.empty() || Md5Hex(pack, false) != packMd5) && !context.bundledDir.empty() &&
-      ReadWholeFile(context.bundledDir + std::string(kEnginePackFile), pack)) {
+  bool found = usable(packPath);
+  if (!found && !context.bundledDir.empty() &&
+      usable(context.bundledDir + std::string(kEnginePackFile))) {
+    found = true;
     usedPack.clear();
   }
-  if (!pack.empty() && Md5Hex(pack, false) == packMd5) {
-    if (InstallFromPack(context, pack, cefMd5, usedPack)) return true;
+  if (found) {
+    if (InstallFromPack(context, pack.bytes, cefMd5, usedPack)) return true;
     // An engine that does not start leaves the legacy player in place.
     context.state.appState.PlayerEngine = "ie";
     ShowIeLayout(context.controls);

@@ -32,6 +32,8 @@ inline constexpr char kNoArchiverText[] = "rar路径不存在，请确认是否�
 // desktop (after a few, the program stops asking for that pack).
 inline constexpr char kHandedOverEngineKey[] = "HandedOverEngine";
 inline constexpr char kBadEnginePacksKey[] = "HandedOverEngineBadPacks";
+// Config.ini key: the SHA-256 of the engine library a signed pack installed.
+inline constexpr char kEngineLibraryKey[] = "EngineLibrarySha256";
 
 // True when the engine was started.
 bool InstallEngine(StepContext& context);

@@ -1,5 +1,7 @@
 #include "remote/self_update.h"
 
+#include <unistd.h>
+
 #include <charconv>
 #include <chrono>
 #include <cstdint>
@@ -12,6 +14,7 @@
 #include "remote/download_address.h"
 #include "remote/program_entry.h"
 #include "remote/remote_paths.h"
+#include "remote/signed_release.h"
 #include "remote/step_context.h"
 #include "remote/updater_record.h"
 #include "services/json/json_object.h"
@@ -33,6 +36,29 @@ std::int32_t VersionNumberOf(std::string_view text) {
   return static_cast<std::int32_t>(value);
 }
 
+// The updater may replace the program only where this user can write it and
+// no package manager keeps it: a packaged program comes with the package.
+bool ReplaceableByUpdater(const StepContext& context, std::string& why) {
+  const std::string path = context.program.folder + "/" + context.program.executable;
+  std::string list;
+  if (ReadWholeFile(context.packageFileList, list)) {
+    for (size_t at = 0; at < list.size();) {
+      size_t end = list.find('\n', at);
+      if (end == std::string::npos) end = list.size();
+      if (std::string_view(list).substr(at, end - at) == path) {
+        why = path + " belongs to the package manager, which updates it";
+        return false;
+      }
+      at = end + 1;
+    }
+  }
+  if (::access(path.c_str(), W_OK) != 0 || ::access(context.program.folder.c_str(), W_OK | X_OK) != 0) {
+    why = path + " cannot be written by this user";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool UpdateUpdater(StepContext& context) {
@@ -40,19 +66,20 @@ bool UpdateUpdater(StepContext& context) {
   if (!ProgramEntry(context.state.ProgramConfig, "Updata", updata)) return false;
   const std::string md5 = AnnouncedDigest(updata, "md5");
   const std::string path = context.dataDir + std::string(kUpdaterFile);
-  if (FileMd5(path) == md5) return true;
-  Bytes body;
+  SignedFile updater;
+  if (ReadSignedFile(path, updater) && Md5Hex(updater.bytes, false) == md5) return true;
   // The installed program's own updater, when it is the announced one.
   if (context.bundledDir.empty() ||
-      !ReadWholeFile(context.bundledDir + std::string(kUpdaterFile), body) ||
-      Md5Hex(body, false) != md5) {
+      !ReadSignedFile(context.bundledDir + std::string(kUpdaterFile), updater) ||
+      Md5Hex(updater.bytes, false) != md5) {
     const std::string address = ChooseDownloadAddress(context.server, "Updata");
     if (address.empty()) return false;
-    body = InetRequest(address);
+    // An unsigned download is no download: the updater is run later.
+    if (!FetchSignedRelease(address, updater)) return false;
   }
   // An empty, cut or wrong download must not replace a working updater.
-  if (Md5Hex(body, false) != md5) return false;
-  return WriteFileAtomically(path, body, FileKind::kProgram);
+  if (Md5Hex(updater.bytes, false) != md5) return false;
+  return WriteSignedFile(path, updater, FileKind::kProgram);
 }
 
 bool UpdateProgram(StepContext& context) {
@@ -62,12 +89,24 @@ bool UpdateProgram(StepContext& context) {
   AppState& app = context.state.appState;
   app.LatestVersionNumber = VersionNumberOf(version);
   if (app.LatestVersionNumber == app.VersionNumber) return true;
+  // An older release, signed or not, would bring back what later ones mended.
+  if (app.LatestVersionNumber < app.VersionNumber) {
+    DevLog(LogArea::kStartup, "the server announces version " + version +
+                                  ", older than this one; not installed");
+    return true;
+  }
 
   // A server that announces a version this build never becomes would send
   // every start back to the updater; one hand-over per announcement.
   const std::string settings = context.dataDir + std::string(kConfigIniFile);
   const std::string handedOver = ReadConfigValue(settings, kHandedOverKey, "");
   if (handedOver == version) return false;
+
+  std::string why;
+  if (!ReplaceableByUpdater(context, why)) {
+    DevLog(LogArea::kStartup, "version " + version + " is out; " + why + "; not handed over");
+    return false;
+  }
 
   const std::string address = ChooseDownloadAddress(context.server, "Main");
   if (!address.empty()) {
@@ -96,6 +135,14 @@ bool HandOverToUpdater(StepContext& context, const std::string& address,
   record.saveFolder = saveFolder;
   record.fileName = fileName;
   record.startProgram = program.folder + "/" + program.executable;
+  // Only a signed updater is run; a changed one waits for the next start's
+  // download.
+  const std::string updater = context.dataDir + std::string(kUpdaterFile);
+  SignedFile signedUpdater;
+  if (!ReadSignedFile(updater, signedUpdater)) {
+    DevLog(LogArea::kStartup, "the updater is not signed by the release key; nothing handed over");
+    return false;
+  }
   if (!WriteUpdaterRecord(context.dataDir + std::string(kUpdaterRecordFile), record)) {
     DevLog(LogArea::kStartup, "the updater's record could not be written; nothing handed over");
     return false;

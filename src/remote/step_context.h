@@ -47,6 +47,10 @@ struct StepContext {
   // pack lie, with a trailing "/" ("" for none): used when they have the
   // announced digest and nothing better is at hand, and never deleted.
   std::string bundledDir;
+  // The package manager's list of the files it installed for this program:
+  // a program named there is updated by the package manager, never by the
+  // updater.
+  std::string packageFileList = "/var/lib/dpkg/info/lark-bay.list";
   // Starts the embedded browser engine from `engineDir`; true when it runs.
   // Unset: this program has no engine to start.
   std::function<bool(const std::string& engineDir)> startEngine;

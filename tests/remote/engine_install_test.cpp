@@ -7,12 +7,15 @@
 
 #include <filesystem>
 
+#include "platform/config_ini.h"
 #include "platform/processes.h"
 #include "remote/engine_pack.h"
 #include "remote/program_config.h"
 #include "remote/remote_paths.h"
 #include "remote/updater_record.h"
+#include "services/signature/release_signature.h"
 #include "services/text/text_helpers.h"
+#include "signed_files.h"
 #include "step_fixture.h"
 
 namespace larkbay::test {
@@ -50,6 +53,9 @@ struct Install {
     tabs.rect = {0, 29, 650, 600};
     f.controls.Add(names::kTabControl, tabs);
     fs::create_directories(desktop.Path());
+    // A hand-over runs only a signed updater; this one does nothing.
+    WriteSigned(f.File(kUpdaterFile), ReadFile("/bin/true"));
+    fs::permissions(f.File(kUpdaterFile), fs::perms::owner_exec, fs::perm_options::add);
   }
   void Announce(const std::string& cefMd5, const std::string& packMd5) {
     ASSERT_TRUE(f.state.ProgramConfig.Parse(R"({"Program":{"Engine":{"cef_32_md5":")" + cefMd5 +
@@ -84,7 +90,7 @@ TEST(EngineInstall, GoodPackIsInstalledOnceAndTheNextStartUsesTheFolder) {
   Pack pack;
   ASSERT_EQ(pack.bytes.size(), kEnginePackLength);
   Install in;
-  WriteFile(in.desktop.Path() / "Enginepack", pack.bytes + "bytes after the pack");
+  WriteSigned(in.desktop.Path() / "Enginepack", pack.bytes + "bytes after the pack");
   in.Announce(pack.cefMd5, Md5Hex(pack.bytes + "bytes after the pack", false));
   StepContext context = in.Context();
   ASSERT_TRUE(InstallEngine(context));
@@ -95,6 +101,7 @@ TEST(EngineInstall, GoodPackIsInstalledOnceAndTheNextStartUsesTheFolder) {
   EXPECT_EQ(ReadFile(in.f.File("Engine/libaquarius.so")), std::string(70000, 'x'));
   // The pack and the temporary files are gone; the 2 s settling wait was made.
   EXPECT_FALSE(fs::exists(in.desktop.Path() / "Enginepack"));
+  EXPECT_FALSE(fs::exists(in.desktop.Path() / "Enginepack.sig"));
   EXPECT_FALSE(fs::exists(in.f.File("Engine.exe")));
   EXPECT_FALSE(fs::exists(in.f.File("Engine.cef")));
   EXPECT_NE(std::find(in.f.sleeps.begin(), in.f.sleeps.end(), 2000ms), in.f.sleeps.end());
@@ -116,7 +123,7 @@ TEST(EngineInstall, TheBundledPackServesWhenTheDesktopHasNone) {
   Pack pack;
   Install in;
   TempFolder bundle;
-  WriteFile(bundle.Path() / "Enginepack", pack.bytes);
+  WriteSigned(bundle.Path() / "Enginepack", pack.bytes);
   WriteFile(in.desktop.Path() / "Enginepack", "a stale pack of another digest");
   in.Announce(pack.cefMd5, pack.md5);
   StepContext context = in.Context();
@@ -138,7 +145,7 @@ TEST(EngineInstall, ExtractedFolderWithoutTheAnnouncedCefPakKeepsTheLegacyPlayer
     ASSERT_EQ(pack.bytes.size(), kEnginePackLength);
     Install in;
     in.Announce(wrongPassword ? pack.cefMd5 : Md5Hex("another cef.pak", false), pack.md5);
-    WriteFile(in.desktop.Path() / "Enginepack", pack.bytes);
+    WriteSigned(in.desktop.Path() / "Enginepack", pack.bytes);
     StepContext context = in.Context();
     EXPECT_FALSE(InstallEngine(context));
     EXPECT_EQ(in.f.state.appState.PlayerEngine, "ie");
@@ -156,12 +163,72 @@ TEST(EngineInstall, InstalledEngineThatCannotStartStaysLegacyWithoutReinstalling
   in.engineStarts = false;
   fs::create_directories(in.f.File("Engine"));
   WriteFile(in.f.File("Engine/cef.pak"), "resources");
+  WriteFile(in.f.File("Engine/libaquarius.so"), "the engine");
+  WriteConfigValue(in.f.File(kConfigIniFile).string(), kEngineLibraryKey, Sha256Hex("the engine"));
   in.Announce(Md5Hex("resources", false), Md5Hex("pack", false));
   StepContext context = in.Context();
   EXPECT_FALSE(InstallEngine(context));
   EXPECT_EQ(in.f.state.appState.PlayerEngine, "ie");
   EXPECT_TRUE(in.InIeLayout());
   EXPECT_TRUE(in.f.controls.MessageBoxes().empty());
+}
+
+// Only a pack signed by the release key is unpacked, whatever its digest: an
+// unsigned or wrongly signed pack is a failed download (asked for again).
+TEST(EngineInstall, OnlyASignedPackIsUnpacked) {
+  Pack pack;
+  const struct {
+    const char* what;
+    std::string signature;
+    bool write;  // false: no .sig file at all
+  } cases[] = {
+      {"no signature beside it", "", false},
+      {"an empty signature", "", true},
+      {"signed by another key", SignDetached(pack.bytes, kOtherKeyPem), true},
+      {"the signature of another pack", SignDetached("an older pack", DemoKeyPem()), true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Install in;
+    WriteFile(in.desktop.Path() / "Enginepack", pack.bytes);
+    if (c.write) WriteFile(in.desktop.Path() / "Enginepack.sig", c.signature);
+    in.Announce(pack.cefMd5, pack.md5);
+    StepContext context = in.Context();
+    EXPECT_FALSE(InstallEngine(context));
+    EXPECT_EQ(in.f.state.appState.PlayerEngine, "ie");
+    EXPECT_TRUE(in.started.empty());
+    EXPECT_FALSE(fs::exists(in.f.File("Engine")));
+    EXPECT_FALSE(fs::exists(in.f.File("Engine.exe"))) << "nothing of it was run";
+    ASSERT_FALSE(in.f.controls.MessageBoxes().empty());
+    EXPECT_EQ(in.f.controls.MessageBoxes()[0].title, "您还未安装播放引擎");
+  }
+}
+
+// The engine library is loaded into the program: one that is not what the
+// signed pack brought (changed since, or a folder no signed pack made) is no
+// engine, and the pack installs it again.
+TEST(EngineInstall, AChangedEngineLibraryIsInstalledAgain) {
+  Pack pack;
+  for (const bool recorded : {true, false}) {
+    SCOPED_TRACE(recorded ? "changed after a signed install" : "never recorded");
+    Install in;
+    WriteSigned(in.desktop.Path() / "Enginepack", pack.bytes);
+    in.Announce(pack.cefMd5, pack.md5);
+    StepContext first = in.Context();
+    ASSERT_TRUE(InstallEngine(first));
+    const std::string settings = in.f.File(kConfigIniFile).string();
+    EXPECT_EQ(ReadConfigValue(settings, kEngineLibraryKey, ""),
+              Sha256Hex(std::string(70000, 'x')));
+    WriteFile(in.f.File("Engine/libaquarius.so"), "code from someone else");
+    if (!recorded) WriteConfigValue(settings, kEngineLibraryKey, "");
+
+    WriteSigned(in.desktop.Path() / "Enginepack", pack.bytes);
+    StepContext next = in.Context();
+    ASSERT_TRUE(InstallEngine(next));
+    EXPECT_EQ(ReadFile(in.f.File("Engine/libaquarius.so")), std::string(70000, 'x'));
+    EXPECT_EQ(in.started.size(), 2u);
+    EXPECT_FALSE(fs::exists(in.desktop.Path() / "Enginepack")) << "installed from it again";
+  }
 }
 
 TEST(EngineInstall, NoPackAsksForTheDownloadAndHandsItToTheUpdaterOnce) {

@@ -21,6 +21,7 @@
 #include "remote/remote_paths.h"
 #include "remote/updater_record.h"
 #include "services/text/text_helpers.h"
+#include "signed_files.h"
 #include "step_fixture.h"
 
 namespace larkbay::test {
@@ -32,6 +33,12 @@ using namespace std::chrono_literals;
 constexpr char kNewVersion[] = "1700000000";
 
 bool Executable(const fs::path& file) { return ::access(file.c_str(), X_OK) == 0; }
+
+// `from` copied to `to`, runnable, with its release signature beside it.
+void CopySigned(const fs::path& from, const fs::path& to) {
+  fs::copy_file(from, to);
+  WriteSigned(to, ReadFile(from));
+}
 
 template <typename Condition>
 bool WaitFor(Condition condition, std::chrono::milliseconds limit = 10s) {
@@ -63,8 +70,8 @@ void Reap(pid_t pid) {
 struct UpdateServer {
   explicit UpdateServer(std::string version, std::vector<std::string> extra = {},
                         bool withProgram = true) {
-    fs::copy_file(LARKBAY_UPDATER_BINARY, downloads.Path() / "Update.exe");
-    if (withProgram) fs::copy_file(LARKBAY_PROBE_BINARY, downloads.Path() / "lark-bay");
+    CopySigned(LARKBAY_UPDATER_BINARY, downloads.Path() / "Update.exe");
+    if (withProgram) CopySigned(LARKBAY_PROBE_BINARY, downloads.Path() / "lark-bay");
     extra.insert(extra.begin(), {"--main-version", std::move(version)});
     server = std::make_unique<ServerProcess>(downloads.Path(), extra);
   }
@@ -98,6 +105,30 @@ TEST(SelfUpdate, UpdaterIsReplacedOnlyByADownloadWithTheAnnouncedDigest) {
   const auto written = fs::last_write_time(updater);
   EXPECT_TRUE(UpdateUpdater(context));
   EXPECT_EQ(fs::last_write_time(updater), written);
+  // The announced digest without its signature beside it is fetched again.
+  fs::remove(updater.string() + ".sig");
+  EXPECT_TRUE(UpdateUpdater(context));
+  EXPECT_TRUE(fs::exists(updater.string() + ".sig"));
+
+  // A server that offers the updater unsigned or wrongly signed: the old file
+  // stays, whatever the digest.
+  for (const char* signature : std::initializer_list<const char*>{"", "a bad signature", nullptr}) {
+    SCOPED_TRACE(signature ? signature : "none");
+    UpdateServer unsigned_("1600584000");
+    const fs::path served_sig = unsigned_.downloads.Path() / "Update.exe.sig";
+    if (signature) {
+      WriteFile(served_sig, signature);
+    } else {
+      fs::remove(served_sig);
+    }
+    ASSERT_TRUE(unsigned_.server->Ready());
+    StepFixture u(unsigned_.server->Base());
+    Configure(u);
+    StepContext step = u.Context();
+    WriteFile(u.File(kUpdaterFile), "an old updater");
+    EXPECT_FALSE(UpdateUpdater(step));
+    EXPECT_EQ(ReadFile(u.File(kUpdaterFile)), "an old updater");
+  }
 
   // Announced digests that no download has: the old file stays.
   UpdateServer lying("1600584000", {"--fault", "badsum"});
@@ -118,7 +149,7 @@ TEST(SelfUpdate, TheInstalledUpdaterServesWhenItIsTheAnnouncedOne) {
   StepFixture f(server.server->Base());
   Configure(f);
   TempFolder bundle;
-  fs::copy_file(LARKBAY_UPDATER_BINARY, bundle.Path() / "Update.exe");
+  CopySigned(LARKBAY_UPDATER_BINARY, bundle.Path() / "Update.exe");
   StepContext context = f.Context();
   context.bundledDir = bundle.Path().string() + "/";
   EXPECT_TRUE(UpdateUpdater(context));
@@ -153,6 +184,34 @@ TEST(SelfUpdate, CurrentVersionAndMissingEntriesHandNothingOver) {
   EXPECT_FALSE(UpdateProgram(context));
   EXPECT_TRUE(f.controls.MessageBoxes().empty());
   EXPECT_EQ(f.ends, 0);
+}
+
+// An older release is never installed, and a program the package manager or
+// another user keeps is never handed to the updater: the start goes on.
+TEST(SelfUpdate, OlderVersionsAndPackagedProgramsAreNotHandedOver) {
+  for (const bool packaged : {false, true}) {
+    SCOPED_TRACE(packaged ? "packaged program" : "older version");
+    UpdateServer server(packaged ? kNewVersion : "1500000000");
+    ASSERT_TRUE(server.server->Ready());
+    StepFixture f(server.server->Base());
+    Configure(f);
+    CopySigned(LARKBAY_PROBE_BINARY, f.File(kUpdaterFile));
+    TempFolder install;
+    WriteFile(install.Path() / "lark-bay", "the running program");
+    StepContext context = f.Context();
+    context.program = {1, install.Path().string(), "lark-bay"};
+    context.state.appState.VersionNumber = 1600584000;
+    TempFolder dpkg;
+    context.packageFileList = (dpkg.Path() / "lark-bay.list").string();
+    WriteFile(context.packageFileList,
+              "/.\n/usr\n" + (packaged ? (install.Path() / "lark-bay").string() : "/usr/bin/x") + "\n");
+    EXPECT_EQ(UpdateProgram(context), !packaged);
+    EXPECT_FALSE(fs::exists(f.File(kUpdaterRecordFile)));
+    EXPECT_TRUE(f.sleeps.empty());
+    EXPECT_TRUE(f.controls.MessageBoxes().empty());
+    EXPECT_EQ(f.ends, 0);
+    EXPECT_FALSE(fs::exists(f.File(kUpdaterFile).string() + ".log")) << "no updater started";
+  }
 }
 
 TEST(SelfUpdate, NewVersionWithoutAddressEndsTheProgram) {
@@ -271,7 +330,7 @@ pid_t StartAsNobody(const fs::path& program, const std::vector<std::string>& arg
 TEST(SelfUpdate, HandOverEndsOnlyTheUpdaterThisRunStarted) {
   StepFixture f("http://127.0.0.1:9");
   const fs::path updater = f.File(kUpdaterFile);
-  fs::copy_file(LARKBAY_PROBE_BINARY, updater);
+  CopySigned(LARKBAY_PROBE_BINARY, updater);
   const fs::path log = updater.string() + ".log";
   TempFolder elsewhere;
   const fs::path sameName = elsewhere.Path() / "Update.exe";
@@ -337,7 +396,7 @@ TEST(SelfUpdate, HandOverWithoutAWholeRecordStartsNothing) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     StepFixture f("http://127.0.0.1:9");
-    fs::copy_file(LARKBAY_PROBE_BINARY, f.File(kUpdaterFile));
+    CopySigned(LARKBAY_PROBE_BINARY, f.File(kUpdaterFile));
     const std::string previous = "1|http://127.0.0.1:9/old|/tmp/|old|/tmp/old";
     if (c.blockRecord) {
       fs::create_directories(f.File(kUpdaterRecordFile));
@@ -363,7 +422,7 @@ TEST(SelfUpdate, NewVersionWhoseRecordCannotBeWrittenEndsTheProgramAndIsTriedAga
   ASSERT_TRUE(server.server->Ready()) << server.server->Output();
   StepFixture f(server.server->Base());
   Configure(f);
-  fs::copy_file(LARKBAY_PROBE_BINARY, f.File(kUpdaterFile));
+  CopySigned(LARKBAY_PROBE_BINARY, f.File(kUpdaterFile));
   fs::create_directories(f.File(kUpdaterRecordFile));
   for (int start = 1; start <= 2; ++start) {
     SCOPED_TRACE(start);

@@ -40,6 +40,7 @@ std::string SwapLetterCase(std::string_view text);
 // --- MD5 ---------------------------------------------------------------------
 // 32 hexadecimal digits, or empty when the digest could not be computed.
 std::string Md5Hex(std::string_view bytes, bool upperCase);
+std::string Sha256Hex(std::string_view bytes);  // lower-case hex
 
 // --- server clock ------------------------------------------------------------
 // Wall-clock time in UTC+8, as seconds since 1970-01-01 00:00:00 of that clock.

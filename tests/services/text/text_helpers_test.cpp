@@ -20,6 +20,11 @@ TEST(Md5Hex, FollowsRfc1321) {
   EXPECT_NE(Md5Hex(std::string("a\0b", 3), false), Md5Hex("a", false));
 }
 
+TEST(Sha256Hex, FollowsFips180) {
+  EXPECT_EQ(Sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+}
+
 TEST(Encoding, Utf8AndUtf16RoundTrip) {
   EXPECT_EQ(TextToUtf8(kZhong).size(), 3u);
   EXPECT_EQ(Utf8ToText(TextToUtf8(kZhong)), kZhong);
