@@ -14,16 +14,11 @@
 #include <vector>
 
 #include "console_report.h"
+#include "platform/processes.h"
 #include "update_job.h"
 #ifdef LARKBAY_UPDATER_WINDOW
 #include "progress_window.h"
 #endif
-
-namespace larkbay {
-// From platform/processes.h, whose folder this program's own file is not
-// built with (the job's library is): the entries StartProgram hands on.
-void SetHandOnEnvironment(std::vector<std::string> entries);
-}  // namespace larkbay
 
 namespace {
 
