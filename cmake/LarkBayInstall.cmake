@@ -9,6 +9,33 @@ install(TARGETS lark-bay lark-bay-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR
 install(TARGETS larkbay_updater larkbay_archiver RUNTIME DESTINATION ${LARKBAY_INSTALL_PKGDIR})
 install(FILES ${LARKBAY_ENGINE_PACK_DIR}/Enginepack ${LARKBAY_ENGINE_PACK_DIR}/cef.pak.md5
   DESTINATION ${LARKBAY_INSTALL_PKGDIR})
+
+# The program runs the bundled updater and unpacks the bundled pack only with
+# their release signatures beside them. A build of the demo key signs them with
+# the demo key; a build for users names the maker's key (LARKBAY_SIGNING_KEY,
+# a PEM file) or bundles them unsigned, and the program then downloads both.
+if(LARKBAY_RELEASE_KEY STREQUAL LARKBAY_DEMO_RELEASE_KEY)
+  set(larkbay_default_signing_key ${PROJECT_SOURCE_DIR}/tools/server/keys/demo-release-key.pem)
+else()
+  set(larkbay_default_signing_key "")
+endif()
+set(LARKBAY_SIGNING_KEY "${larkbay_default_signing_key}" CACHE FILEPATH
+  "Ed25519 private key (PEM) that signs the bundled updater and engine pack")
+if(LARKBAY_SIGNING_KEY)
+  set(larkbay_bundled_signatures
+    ${PROJECT_BINARY_DIR}/tools/updater/Update.exe.sig ${LARKBAY_ENGINE_PACK_DIR}/Enginepack.sig)
+  add_custom_command(OUTPUT ${larkbay_bundled_signatures}
+    COMMAND lark-bay-cli sign --key ${LARKBAY_SIGNING_KEY}
+            $<TARGET_FILE:larkbay_updater> ${LARKBAY_ENGINE_PACK_DIR}/Enginepack
+    DEPENDS lark-bay-cli larkbay_updater ${LARKBAY_ENGINE_PACK_DIR}/Enginepack
+            ${LARKBAY_SIGNING_KEY}
+    VERBATIM)
+  add_custom_target(larkbay_bundled_signatures ALL DEPENDS ${larkbay_bundled_signatures})
+  install(FILES ${larkbay_bundled_signatures} DESTINATION ${LARKBAY_INSTALL_PKGDIR})
+else()
+  message(NOTICE "LARKBAY_SIGNING_KEY is not set: the package carries its updater and engine "
+    "pack unsigned, and the program downloads signed ones instead")
+endif()
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/lark-bay.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/org.larkbay.LarkBay.metainfo.xml

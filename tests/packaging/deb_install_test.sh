@@ -42,7 +42,8 @@ DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >"$work/apt.log" 2>
   { cat "$work/apt.log"; fail "apt-get install"; }
 installed=1
 for file in /usr/bin/lark-bay /usr/bin/lark-bay-cli /usr/lib/lark-bay/Update.exe \
-    /usr/lib/lark-bay/Engine.exe /usr/lib/lark-bay/Enginepack /usr/share/applications/lark-bay.desktop \
+    /usr/lib/lark-bay/Engine.exe /usr/lib/lark-bay/Enginepack /usr/lib/lark-bay/Update.exe.sig \
+    /usr/lib/lark-bay/Enginepack.sig /usr/share/applications/lark-bay.desktop \
     /usr/share/icons/hicolor/48x48/apps/lark-bay.png /usr/share/metainfo/org.larkbay.LarkBay.metainfo.xml; do
   [ -e "$file" ] || fail "not installed: $file"
 done
@@ -53,7 +54,8 @@ appstreamcli validate --no-net /usr/share/metainfo/org.larkbay.LarkBay.metainfo.
 # The server offers the package's own pack and updater, so their digests are
 # the announced ones.
 mkdir -p "$work/downloads" "$work/appdata" "$work/desktop"
-cp /usr/lib/lark-bay/Enginepack /usr/lib/lark-bay/cef.pak.md5 /usr/lib/lark-bay/Update.exe "$work/downloads/"
+cp /usr/lib/lark-bay/Enginepack /usr/lib/lark-bay/Enginepack.sig /usr/lib/lark-bay/cef.pak.md5 \
+  /usr/lib/lark-bay/Update.exe /usr/lib/lark-bay/Update.exe.sig "$work/downloads/"
 "$server" --port 0 --downloads "$work/downloads" >"$work/server.log" 2>&1 &
 server_pid=$!
 for _ in $(seq 100); do grep -q 'ready at' "$work/server.log" && break; sleep 0.1; done
