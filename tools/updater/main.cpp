@@ -73,6 +73,7 @@ int main(int argc, char** argv) {
     }
   }
   if (recordPath.empty()) recordPath = DefaultRecordPath();
+  TrustCaOfClientSettings(recordPath);
 
   if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
     std::fprintf(stderr, "updater: 无法启动下载组件\n");

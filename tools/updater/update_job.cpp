@@ -12,7 +12,10 @@
 #include "download.h"
 #include "folders.h"
 #include "messages.h"
+#include "net/tls_trust.h"
+#include "platform/config_ini.h"
 #include "platform/processes.h"
+#include "remote/remote_paths.h"
 #include "remote/updater_record.h"
 #include "services/signature/release_signature.h"
 #include "services/text/text_helpers.h"
@@ -257,6 +260,10 @@ std::string DefaultRecordPath() {
   const std::string own = OwnExecutablePath();
   if (own.empty()) return {};
   return FolderOf(own) + "/" + std::string(kRecordFileName);
+}
+
+void TrustCaOfClientSettings(const std::string& recordPath) {
+  SetConfiguredCaFile(ReadCaFile(FolderOf(recordPath) + "/" + std::string(kConfigIniFile)));
 }
 
 std::string TargetPath(const UpdaterRecord& record) {

@@ -54,6 +54,11 @@ class UpdateReport {
 // The record file beside this program's executable ("" when unknown).
 std::string DefaultRecordPath();
 
+// The client's settings lie beside the record: a private CA they name
+// (Config.ini's CaFile) is trusted by the updater's downloads too, as
+// LARKBAY_CA_FILE is.
+void TrustCaOfClientSettings(const std::string& recordPath);
+
 // Field 3 joined with field 4, with single "/" between the parts.
 std::string TargetPath(const UpdaterRecord& record);
 

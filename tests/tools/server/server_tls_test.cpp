@@ -202,6 +202,22 @@ TEST_F(TlsServerTest, EveryExchangeTrustsOnlyTheSystemStoreAndTheNamedCa) {
   }
 }
 
+// The updater is started with no environment of the client's choosing: it
+// finds the private CA in the client's settings beside its record.
+TEST_F(TlsServerTest, TheUpdaterTrustsTheCaOfTheClientsSettings) {
+  const std::filesystem::path data = folder_->Path() / "client-data";
+  std::filesystem::create_directories(data);
+  const std::string record = (data / "program_updata_config").string();
+  const std::string url = trusted_->Base() + "/download/Update.exe";
+  updater::TrustCaOfClientSettings(record);
+  EXPECT_FALSE(UpdaterDownload(url, data / "Update.exe")) << "no settings, no private CA";
+  WriteFile(data / "Config.ini", "[Lark-Bay]\nCaFile=" + certs_->caCert.string() + "\n");
+  updater::TrustCaOfClientSettings(record);
+  EXPECT_TRUE(UpdaterDownload(url, data / "Update.exe"));
+  ::setenv(kCaFileVariable, certs_->evilCert.string().c_str(), 1);
+  EXPECT_FALSE(UpdaterDownload(url, data / "Update.exe")) << "the variable wins";
+}
+
 TEST_F(TlsServerTest, RefusedCertificateFailsLikeAnUnreachableServer) {
   const auto statusOf = [](const std::string& base) {
     std::string status = "untouched";
