@@ -8,6 +8,7 @@
 #include <QThread>
 #include <QWidget>
 
+#include "aquarius_sandbox.h"
 #include "app/settings/settings_menu.h"
 #include "app/startup/init_steps.h"
 #include "app/startup/show_main_window.h"
@@ -114,6 +115,14 @@ Program::~Program() {
 void Program::Start() { controls_.LoadWindow(kMainWindowName, false); }
 
 bool Program::StartEngine(const std::string& engineDir) {
+  // The sandbox is the user's to switch off, never the program's: as root
+  // without it the engine is not loaded at all and the legacy player serves.
+  if (!aquarius::BrowserMayStart()) {
+    DevLog(LogArea::kStartup,
+           "running as root: the browser's sandbox cannot start and is off only when "
+           "QTWEBENGINE_DISABLE_SANDBOX=1 is set; playing with the legacy player");
+    return false;
+  }
   bool started = false;
   auto start = [&] {
     QWidget* strip = controls_.FindWidget(names::kBrowserControl);

@@ -4,8 +4,12 @@
 // environment a user has: no QT_LOGGING_RULES, no Chromium flags, no
 // developers' log (only the test run's offscreen platform, whose own warnings
 // make the check stricter). With the engine installed from the desktop pack,
-// with it installed already, and with the legacy player. What the terminal
-// no longer shows is in the developers' log when it is asked for.
+// with it installed already, and with the legacy player, also as root
+// without the browser's sandbox switched off, where the engine is not started.
+// What the terminal no longer shows is in the developers' log when it is
+// asked for.
+#include <unistd.h>
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -49,20 +53,26 @@ class TerminalOutputTest : public QObject {
   std::unique_ptr<QTemporaryDir> engineHome_;
 
   // The program in a user's environment, with its data folder and desktop
-  // under `home` and `extra` added.
+  // under `home`, `extra` added and `removed` taken out.
   QProcessEnvironment UserEnvironment(const QString& home, const QString& socket,
-                                      const QProcessEnvironment& extra) const {
+                                      const QProcessEnvironment& extra,
+                                      const QStringList& removed) const {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // What the test run sets for other tests or a developer may have set.
     for (const char* name :
          {"QT_LOGGING_RULES", "QT_MESSAGE_PATTERN", "QTWEBENGINE_CHROMIUM_FLAGS",
           "QTWEBENGINE_DISABLE_SANDBOX", "LARKBAY_LOG", "LARKBAY_STARTUP_TIMING"})
       env.remove(QLatin1String(name));
+    // A user who runs the program as root switches the browser's sandbox off
+    // (the test runs as root): without it the legacy player serves.
+    if (::geteuid() == 0)
+      env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
     env.insert(QStringLiteral("APPDATA"), home);
     env.insert(QStringLiteral("XDG_DESKTOP_DIR"), home + QStringLiteral("/Desktop"));
     env.insert(QStringLiteral("LARKBAY_API_BASE"), server_->Base());
     env.insert(QStringLiteral("LARKBAY_AUTOMATION"), socket);
     for (const QString& name : extra.keys()) env.insert(name, extra.value(name));
+    for (const QString& name : removed) env.remove(name);
     return env;
   }
 
@@ -71,13 +81,13 @@ class TerminalOutputTest : public QObject {
   // program printed, stdout and stderr. Fails the test on the way when any of
   // that does not happen.
   void RunToPlayingAndEnd(const QString& home, const QString& engine, QByteArray& printed,
-                          const QProcessEnvironment& extra = {}) {
+                          const QProcessEnvironment& extra = {}, const QStringList& removed = {}) {
     const QString socket = home + QStringLiteral("/automation.sock");
     const qsizetype served = server_->Output().size();  // the server's lines before this run
     QProcess program;
     // stdout and stderr, in the order printed.
     program.setProcessChannelMode(QProcess::MergedChannels);
-    program.setProcessEnvironment(UserEnvironment(home, socket, extra));
+    program.setProcessEnvironment(UserEnvironment(home, socket, extra, removed));
     program.start(qEnvironmentVariable("LARKBAY_APP_BINARY"), {});
     QVERIFY(program.waitForStarted());
     struct Cleanup {
@@ -224,6 +234,46 @@ class TerminalOutputTest : public QObject {
     QVERIFY2(log.contains(QStringLiteral("qt.webenginecontext (info)")),
              qPrintable(log.left(4000)));
     QVERIFY(log.contains(QStringLiteral("larkbay.startup: log opened")));
+  }
+
+  // Root without the sandbox switched off (or with anything but "1"): the
+  // engine installed is never started, the legacy player plays, the terminal
+  // stays quiet and the developers' log says why.
+  void asRootWithoutTheSandboxSwitchTheLegacyPlayerPlays_data() {
+    QTest::addColumn<QString>("value");  // "-" for none
+    QTest::newRow("unset") << QStringLiteral("-");
+    QTest::newRow("true") << QStringLiteral("true");
+  }
+
+  void asRootWithoutTheSandboxSwitchTheLegacyPlayerPlays() {
+    QFETCH(QString, value);
+    if (::geteuid() != 0) QSKIP("only root needs the sandbox switched off");
+    if (!engineHome_ ||
+        !QFileInfo::exists(engineHome_->path() + QStringLiteral("/Lark-Bay/Engine")))
+      QSKIP("the engine was not installed by the first start");
+    const QString logFile = engineHome_->path() + QStringLiteral("/Lark-Bay/lark-bay.log");
+    QFile::remove(logFile);
+    const QString sandboxSwitch = QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX");
+    QProcessEnvironment extra;
+    extra.insert(QStringLiteral("LARKBAY_LOG"), QStringLiteral("1"));
+    QStringList removed;
+    if (value == u'-')
+      removed << sandboxSwitch;
+    else
+      extra.insert(sandboxSwitch, value);
+    QByteArray printed;
+    RunToPlayingAndEnd(engineHome_->path(), QStringLiteral("ie"), printed, extra, removed);
+    if (QTest::currentTestFailed()) return;
+    ExpectSilence(printed);
+    const QString log = QString::fromUtf8(ReadAll(logFile));
+    QVERIFY2(log.contains(QStringLiteral(
+                 "larkbay.startup: running as root: the browser's sandbox cannot start and is off "
+                 "only when QTWEBENGINE_DISABLE_SANDBOX=1 is set; playing with the legacy player")),
+             qPrintable(log.left(4000)));
+    // Qt WebEngine reports its settings on every start: it never started.
+    QVERIFY2(!log.contains(QStringLiteral("qt.webenginecontext")), qPrintable(log.left(4000)));
+    // The engine stays installed for a start with the switch.
+    QVERIFY(QFileInfo::exists(engineHome_->path() + QStringLiteral("/Lark-Bay/Engine/cef.pak")));
   }
 
   void cleanupTestCase() { server_.reset(); }
