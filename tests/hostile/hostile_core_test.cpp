@@ -22,12 +22,16 @@
 #include "hostile_report.h"
 #include "net/server_request.h"
 #include "platform/control_names.h"
+#include "platform/config_ini.h"
 #include "platform/memory_controls.h"
+#include "player/engine_library.h"
 #include "player/page_host.h"
 #include "remote/engine_install.h"
+#include "remote/engine_pack.h"
 #include "remote/music_list.h"
 #include "remote/program_config.h"
 #include "remote/search_sites.h"
+#include "remote/remote_paths.h"
 #include "remote/self_update.h"
 #include "remote/step_context.h"
 #include "search/dj_actions.h"
@@ -35,6 +39,7 @@
 #include "search/search_worker.h"
 #include "search/song_actions.h"
 #include "search/song_search.h"
+#include "services/signature/release_signature.h"
 #include "services/text/text_helpers.h"
 #include "state/program_state.h"
 
@@ -50,6 +55,11 @@ constexpr char kFailedRow[] = "错误内容：查找失败";
 constexpr char kDone[] = "搜索已完成！";
 constexpr char kDjFailedLabel[] = "出错啦，稍后再试！";
 constexpr char kOldUpdater[] = "the updater this copy had before";
+constexpr char kEngineLibraryBytes[] = "the engine library a signed pack brought";
+
+// What the server's downloads folder offers, each signed by the release key.
+std::string AnnouncedUpdater() { return std::string(20000, 'U') + "the announced updater"; }
+std::string AnnouncedPack() { return std::string(30000, 'P') + "the announced engine pack"; }
 
 fs::path SuiteRoot() {
   static const fs::path root = [] {
@@ -93,6 +103,13 @@ struct World {
       fs::create_directories(dir);
     dataDir = (root / "appdata/Lark-Bay").string() + "/";
     WriteBytes(root / "appdata/Lark-Bay/Update.exe", kOldUpdater);
+    // An engine its signed pack installed: cef.pak of the announced digest
+    // (the empty file) and the library whose digest the installation kept.
+    fs::create_directories(root / "appdata/Lark-Bay/Engine");
+    WriteBytes(root / "appdata/Lark-Bay/Engine/cef.pak", "");
+    WriteBytes(root / "appdata/Lark-Bay/Engine" / kEngineLibraryFile, kEngineLibraryBytes);
+    WriteConfigValue(dataDir + std::string(kConfigIniFile), kEngineLibraryKey,
+                     Sha256Hex(kEngineLibraryBytes));
     state.appState.VersionNumber = kVersionNumber;
     state.appState.PlayerEngine = "cef";
     state.appState.AutoPlay = true;
@@ -322,6 +339,16 @@ Script Cut(bool reset) {
     return reset ? ResetMidBody(body, body.size()) : LyingLength(body.substr(0, body.size() / 2), body.size() * 4);
   };
 }
+// The release files as the server offers them, but every signature answered
+// with `signature` (none: 404).
+Script Resigned(std::string signature) {
+  return [signature](const RecordedRequest& request, const Normal& normal) {
+    if (normal.status == 302) return RedirectTo(normal.wire);
+    if (request.target.ends_with(kSignatureSuffix))
+      return signature.empty() ? Http(404, "Not Found") : Http(200, signature);
+    return normal.status == 200 ? Http(200, normal.document) : Http(404, "Not Found");
+  };
+}
 Script Endless() {
   return [](const RecordedRequest&, const Normal&) { return EndlessBody(); };
 }
@@ -447,25 +474,28 @@ std::vector<Case> Cases() {
                          v.Expect(w.controls.Get(kSongSiteBox).items == std::vector<std::string>{"QQ音乐"},
                                   "the song sites lost their template item");
                        }});
-  cases.push_back(Case{"version as text", Doc::kConfig,
-                       [](HostileGateway& g) {
-                         g.Set(Doc::kConfig, SealedDocument(WithVersion(g, "abc")));
-                       },
-                       startup, [](World& w, Verdict& v) {
-                         v.shown = Boxes(w) + ", marks " + w.Marks();
-                         v.Expect(HasBox(w, "更新错误", "【主程序】发现新版本，但是更新地址失效，请到群内更新。"),
-                                  "no 更新错误 box");
-                         v.Expect(w.ends == 1, "the process was not ended");
-                       }});
-  cases.push_back(Case{"version 2^31", Doc::kConfig,
-                       [](HostileGateway& g) {
-                         g.Set(Doc::kConfig, SealedDocument(WithVersion(g, "2147483648")));
-                       },
-                       startup, [](World& w, Verdict& v) {
-                         v.shown = Boxes(w) + ", marks " + w.Marks();
-                         v.Expect(HasBox(w, "更新错误", "更新地址失效"), "no 更新错误 box");
-                         v.Expect(w.ends == 1, "the process was not ended");
-                       }});
+  // Versions that read as 0 (text, beyond 32 bits) are older than any build,
+  // as is an older release the release key did sign: none is installed and
+  // the start goes on.
+  for (const auto& [name, version] : std::vector<std::pair<std::string, std::string>>{
+           {"version as text", "abc"},
+           {"version 2^31", "2147483648"},
+           {"older version, its program signed", std::to_string(kVersionNumber - 1)}}) {
+    cases.push_back(Case{name, Doc::kConfig,
+                         [version = version](HostileGateway& g) {
+                           g.Set(Doc::kConfig, SealedDocument(WithVersion(g, version)));
+                         },
+                         startup, [](World& w, Verdict& v) {
+                           v.shown = "marks " + w.Marks() + (Boxes(w).empty() ? ", no box" : ", " + Boxes(w));
+                           v.Expect(w.steps.size() >= 3 && w.steps[2] == '1', "step 4 not √");
+                           v.Expect(Boxes(w).empty(), "a box came up");
+                           v.Expect(w.ends == 0, "the process was ended");
+                           v.Expect(!fs::exists(w.dataDir + std::string(kUpdaterRecordFile)),
+                                    "handed over to the updater");
+                           v.Expect(ReadConfigValue(w.dataDir + std::string(kConfigIniFile), kHandedOverKey, "").empty(),
+                                    "a hand-over was recorded");
+                         }});
+  }
   cases.push_back(Case{"site keys: markup, control characters, 5,000 characters, invalid UTF-8, lone surrogate",
                        Doc::kConfig,
                        [](HostileGateway& g) {
@@ -567,9 +597,69 @@ std::vector<Case> Cases() {
                          g.Set(Doc::kUpdataPath, Sealed(list + "]"));
                        },
                        startup, ExpectOldUpdater, 30s});
+  // Release signatures: the updater's download and the engine pack on the
+  // desktop are taken only with the release key's signature of their bytes.
+  const std::vector<std::pair<std::string, std::function<std::string(const std::string&)>>> forgeries = {
+      {"no signature", [](const std::string&) { return std::string(); }},
+      {"a signature by another key", [](const std::string& bytes) { return SignatureOf(bytes, kOtherKeyPem); }},
+      {"the release key's signature of other bytes", [](const std::string& bytes) { return SignatureOf(bytes + "x"); }},
+      {"a garbage signature", [](const std::string&) { return std::string(300, '%') + "\n"; }},
+  };
+  for (const auto& [name, sign] : forgeries) {
+    cases.push_back(updater("Update.exe with " + name, [signature = sign(AnnouncedUpdater())](HostileGateway& g) {
+      g.Set(Doc::kPack, Resigned(signature));
+    }, Doc::kPack));
+  }
+  // The same download with its own signature replaces the updater: the
+  // cases above fail for their signature alone.
+  cases.push_back(Case{"Update.exe signed by the release key", Doc::kPack,
+                       [](HostileGateway& g) { g.Set(Doc::kPack, Resigned(SignatureOf(AnnouncedUpdater()))); },
+                       startup, [](World& w, Verdict& v) {
+                         v.shown = "marks " + w.Marks() + (Boxes(w).empty() ? "" : ", " + Boxes(w));
+                         v.Expect(w.steps.size() >= 2 && w.steps[1] == '1', "step 3 not √");
+                         v.Expect(ReadBytes(w.dataDir + "Update.exe") == AnnouncedUpdater(), "Update.exe not replaced");
+                         v.Expect(fs::exists(w.dataDir + "Update.exe" + std::string(kSignatureSuffix)),
+                                  "its signature was not kept beside it");
+                       }});
+  // A pack of the announced digest on the desktop, but no engine yet.
+  auto desktopPack = [](std::string signature) {
+    return [signature](World& w) {
+      fs::remove_all(w.dataDir + std::string(kEngineFolder));
+      const fs::path pack = w.root / "Desktop" / kEnginePackFile;
+      WriteBytes(pack, AnnouncedPack());
+      if (!signature.empty()) WriteBytes(pack.string() + std::string(kSignatureSuffix), signature);
+      RunStartup(w);
+      // What the case put there is no file the flow wrote.
+      fs::remove(pack);
+      fs::remove(pack.string() + std::string(kSignatureSuffix));
+    };
+  };
+  const auto unpacked = [](const World& w) {
+    return fs::exists(w.dataDir + std::string(kEngineArchiverFile)) ||
+           fs::exists(w.dataDir + std::string(kEngineArchiveFile)) ||
+           fs::exists(w.dataDir + std::string(kEngineFolder));
+  };
+  for (const auto& [name, sign] : forgeries) {
+    cases.push_back(Case{"Enginepack on the desktop with " + name, Doc::kEnginePath, [](HostileGateway&) {},
+                         desktopPack(sign(AnnouncedPack())), [unpacked](World& w, Verdict& v) {
+                           v.shown = "player " + w.state.appState.PlayerEngine + ", marks " + w.Marks();
+                           v.Expect(w.state.appState.PlayerEngine == "ie", "not the legacy player");
+                           v.Expect(w.steps.size() >= 4 && w.steps[3] == '0', "step 5 not ×");
+                           v.Expect(!unpacked(w), "the pack was unpacked");
+                         }});
+  }
+  // With its own signature the same pack is unpacked (here it holds no
+  // archiver, so no engine comes of it).
+  cases.push_back(Case{"Enginepack on the desktop signed by the release key", Doc::kEnginePath,
+                       [](HostileGateway&) {}, desktopPack(SignatureOf(AnnouncedPack())),
+                       [unpacked](World& w, Verdict& v) {
+                         v.shown = std::string(unpacked(w) ? "unpacking began" : "not unpacked") + ", player " +
+                                   w.state.appState.PlayerEngine;
+                         v.Expect(unpacked(w), "the signed pack was not unpacked");
+                       }});
   cases.push_back(Case{"Main: garbage with a new version", Doc::kMainPath,
                        [](HostileGateway& g) {
-                         g.Set(Doc::kConfig, SealedDocument(WithVersion(g, "-1")));
+                         g.Set(Doc::kConfig, SealedDocument(WithVersion(g, std::to_string(kVersionNumber + 1))));
                          g.Set(Doc::kMainPath, Raw(std::string(200, '\xff')));
                        },
                        startup, [](World& w, Verdict& v) {
@@ -855,7 +945,13 @@ TEST(HostileServer, EveryDocumentEveryCase) {
   }
   const fs::path downloads = suite / "server-downloads";
   fs::create_directories(downloads);
-  WriteBytes(downloads / "Update.exe", std::string(20000, 'U') + "the announced updater");
+  WriteBytes(downloads / "Update.exe", AnnouncedUpdater());
+  WriteBytes(downloads / "Enginepack", AnnouncedPack());
+  WriteBytes(downloads / "lark-bay", "a program release");
+  // Signed as every release is: a case that breaks a download is refused
+  // for what it broke, not for a missing signature.
+  for (const char* file : {"Update.exe", "Enginepack", "lark-bay"})
+    ASSERT_TRUE(SignBeside(downloads / file)) << "no demo key (LARKBAY_DEMO_KEY_FILE) for " << file;
   // The announced cef.pak is the empty file, which a missing one reads as:
   // the engine "runs" and the pages are the engine's, unless a case puts
   // another cef.pak in place.

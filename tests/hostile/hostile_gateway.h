@@ -90,4 +90,15 @@ Answer EndlessBody();
 // 302 to the same target, for ever.
 Answer RedirectTo(std::string location);
 
+// Release signatures, as the reference server keeps them beside its files.
+// The demo release key (LARKBAY_DEMO_KEY_FILE), which test builds trust, and
+// a key they do not.
+const std::string& DemoKeyPem();
+extern const std::string_view kOtherKeyPem;
+// The signature text of `bytes` by `keyPem`.
+std::string SignatureOf(std::string_view bytes, std::string_view keyPem = DemoKeyPem());
+// Writes `file`.sig with the signature of the file's bytes; false when the
+// file cannot be read or the key signs nothing.
+bool SignBeside(const std::filesystem::path& file, std::string_view keyPem = DemoKeyPem());
+
 }  // namespace larkbay::hostile
