@@ -13,6 +13,7 @@
 
 #include "app_test_support.h"
 #include "server_run.h"
+#include "signed_release_files.h"
 
 namespace larkbay {
 
@@ -38,6 +39,7 @@ class SelfUpdateStartTest : public QObject {
     QTemporaryDir install;
     QVERIFY(QFile::copy(updater, downloads.filePath(QStringLiteral("Update.exe"))));
     QVERIFY(QFile::copy(client, downloads.filePath(QStringLiteral("lark-bay"))));
+    QVERIFY(testing::SignFolder(downloads.path()));
     const QString program = install.filePath(QStringLiteral("lark-bay"));
     QVERIFY(QFile::copy(client, program));
     // The copy is older than what the server offers.
@@ -77,6 +79,9 @@ class SelfUpdateStartTest : public QObject {
     QVERIFY(QFileInfo(program).isExecutable());
     QFile updaterCopy(appData.Path() + QStringLiteral("/Lark-Bay/Update.exe"));
     QVERIFY(updaterCopy.exists());
+    // Both kept with the signature they were accepted by.
+    QVERIFY(QFileInfo::exists(updaterCopy.fileName() + QStringLiteral(".sig")));
+    QVERIFY(QFileInfo::exists(program + QStringLiteral(".sig")));
     QVERIFY(appData.ReadConfigIni().contains(QStringLiteral("HandedOverVersion=1700000000")));
 
     // The second start hands nothing over again: it is still running well
