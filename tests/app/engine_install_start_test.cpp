@@ -16,6 +16,7 @@
 
 #include "app_test_support.h"
 #include "server_run.h"
+#include "signed_release_files.h"
 
 namespace larkbay {
 namespace {
@@ -86,6 +87,7 @@ class EngineInstallStartTest : public QObject {
     QVERIFY(QFile::copy(updater, downloads.filePath(QStringLiteral("Update.exe"))));
     for (const char* file : {"Enginepack", "cef.pak.md5"})
       QVERIFY(QFile::copy(pack + u'/' + QLatin1String(file), downloads.filePath(QLatin1String(file))));
+    QVERIFY(testing::SignFolder(downloads.path()));
     testing::ServerRun server;
     QVERIFY2(server.Start({QStringLiteral("--downloads"), downloads.path()}),
              server.Output().constData());
@@ -122,8 +124,15 @@ class EngineInstallStartTest : public QObject {
     QTRY_COMPARE_WITH_TIMEOUT(Md5Of(data + QStringLiteral("Engine/cef.pak")), cefMd5, 30000);
     QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(appData.Desktop() + QStringLiteral("/Enginepack")),
                              30000);
+    QVERIFY(!QFileInfo::exists(appData.Desktop() + QStringLiteral("/Enginepack.sig")));
     for (const char* gone : {"Engine.exe", "Engine.cef"})
       QVERIFY2(!QFileInfo::exists(data + QLatin1String(gone)), gone);
+    // The library the signed pack brought is the one later starts accept.
+    const QByteArray library = QCryptographicHash::hash(
+        ReadAll(data + QStringLiteral("Engine/libaquarius.so")), QCryptographicHash::Sha256).toHex();
+    QVERIFY(!library.isEmpty());
+    QVERIFY(appData.ReadConfigIni().contains(QStringLiteral("EngineLibrarySha256=") +
+                                             QString::fromLatin1(library)));
 
     // ... and runs the engine: its helper processes belong to the new start.
     QTRY_VERIFY_WITH_TIMEOUT(!EngineHelpers(second).isEmpty(), 30000);

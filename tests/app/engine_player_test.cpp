@@ -27,6 +27,7 @@
 #include "platform/control_names.h"
 #include "player/show_player_page.h"
 #include "server_run.h"
+#include "signed_release_files.h"
 
 using namespace larkbay;
 
@@ -186,6 +187,8 @@ class EnginePlayerTest : public QObject {
       QVERIFY(QFile::copy(pack + u'/' + QLatin1String(file), downloads.filePath(QLatin1String(file))));
     const QString desktopPack = appData.Desktop() + QStringLiteral("/Enginepack");
     QVERIFY(QFile::copy(pack + QStringLiteral("/Enginepack"), desktopPack));
+    QVERIFY(testing::SignFolder(downloads.path()));
+    QVERIFY(testing::SignBeside(desktopPack));
     testing::ServerRun server;
     QVERIFY2(server.Start({QStringLiteral("--downloads"), downloads.path(), QStringLiteral("--media"),
                            QStringLiteral(LARKBAY_TEST_MEDIA)}),
