@@ -184,7 +184,6 @@ class ControlInterface {
   // --- HTML view
   virtual bool Navigate(std::string_view name, std::string_view address) = 0;
   virtual bool ShowHtml(std::string_view name, std::string_view html) = 0;
-  virtual std::string CurrentAddress(std::string_view name) = 0;
 
   // --- windows
   // Creates the window (SiteWindow: a new one each time) and shows it; a modal
@@ -194,7 +193,6 @@ class ControlInterface {
   // Asks for the destruction and returns at once; the interface thread carries
   // it out after everything the caller asked for before.
   virtual void PostDestroyWindow(std::string_view name) = 0;
-  virtual std::uintptr_t WindowHandle(std::string_view name) = 0;  // 0 = none
   // True while the window is the active window (its caption drawn active).
   virtual bool IsActiveWindow(std::string_view name) = 0;
   // Shows `menu` at the mouse cursor, owned by the window `owner`, and returns

@@ -512,11 +512,6 @@ bool MemoryControls::ShowHtml(std::string_view name, std::string_view html) {
   });
 }
 
-std::string MemoryControls::CurrentAddress(std::string_view name) {
-  return With("CurrentAddress", name, {},
-              [](Control* c) { return c ? c->address : std::string(); });
-}
-
 bool MemoryControls::LoadWindow(std::string_view name, bool modal) {
   {
     std::lock_guard lock(mutex_);
@@ -559,14 +554,6 @@ void MemoryControls::PostDestroyWindow(std::string_view name) {
 
 bool MemoryControls::SetAlwaysOnTop(std::string_view name, bool onTop) {
   return With("SetAlwaysOnTop", name, onTop ? "1" : "0", [](Control* c) { return c != nullptr; });
-}
-
-std::uintptr_t MemoryControls::WindowHandle(std::string_view name) {
-  std::lock_guard lock(mutex_);
-  if (!Live(name)) return 0;
-  auto [it, added] = handles_.try_emplace(std::string(name), nextHandle_);
-  if (added) ++nextHandle_;
-  return it->second;
 }
 
 int MemoryControls::MessageBox(std::string_view owner, std::string_view text,

@@ -139,12 +139,10 @@ class MemoryControls : public ControlInterface {
 
   bool Navigate(std::string_view name, std::string_view address) override;
   bool ShowHtml(std::string_view name, std::string_view html) override;
-  std::string CurrentAddress(std::string_view name) override;
 
   bool LoadWindow(std::string_view name, bool modal) override;
   bool DestroyWindow(std::string_view name) override;
   void PostDestroyWindow(std::string_view name) override;
-  std::uintptr_t WindowHandle(std::string_view name) override;
   bool SetAlwaysOnTop(std::string_view name, bool onTop) override;
   bool IsActiveWindow(std::string_view name) override;
   bool TrackMenu(std::string_view owner, const std::vector<MenuItem>& menu) override;
@@ -169,8 +167,6 @@ class MemoryControls : public ControlInterface {
   std::vector<MessageBoxCall> boxes_;
   std::deque<int> answers_;
   std::vector<std::string> posted_;
-  std::uintptr_t nextHandle_ = 1;
-  std::map<std::string, std::uintptr_t, std::less<>> handles_;
   std::string focused_;
   std::string activeWindow_;
   std::vector<MenuCall> menus_;

@@ -475,13 +475,6 @@ bool QtControls::SetAlwaysOnTop(std::string_view name, bool onTop) {
   });
 }
 
-std::uintptr_t QtControls::WindowHandle(std::string_view name) {
-  return OnGui([&]() -> std::uintptr_t {
-    QWidget* w = FindWidget(name);
-    return w ? static_cast<std::uintptr_t>(w->winId()) : 0;
-  });
-}
-
 int QtControls::MessageBox(std::string_view owner, std::string_view text, std::string_view title,
                            int flags, int timeoutMs) {
   return OnGui([&] {

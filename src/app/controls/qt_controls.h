@@ -89,12 +89,10 @@ class QtControls : public QObject, public ControlInterface {
 
   bool Navigate(std::string_view name, std::string_view address) override;
   bool ShowHtml(std::string_view name, std::string_view html) override;
-  std::string CurrentAddress(std::string_view name) override;
 
   bool LoadWindow(std::string_view name, bool modal) override;
   bool DestroyWindow(std::string_view name) override;
   void PostDestroyWindow(std::string_view name) override;
-  std::uintptr_t WindowHandle(std::string_view name) override;
   bool SetAlwaysOnTop(std::string_view name, bool onTop) override;
   bool IsActiveWindow(std::string_view name) override;
   bool TrackMenu(std::string_view owner, const std::vector<MenuItem>& menu) override;

@@ -243,13 +243,4 @@ bool QtControls::ShowHtml(std::string_view name, std::string_view html) {
   });
 }
 
-std::string QtControls::CurrentAddress(std::string_view name) {
-  return OnGui([&]() -> std::string {
-    auto* view = qobject_cast<QTextBrowser*>(Find(name));
-    if (!view) return {};
-    return view->source().isEmpty() ? std::string("about:blank")
-                                     : ToStdString(view->source().toString());
-  });
-}
-
 }  // namespace larkbay
