@@ -234,7 +234,7 @@ TEST(LarkBayCli, PlayerPageWritesThePageBytes) {
     unsetenv("LARKBAY_API_BASE");
   }
   EXPECT_EQ(cef.status, 0);
-  EXPECT_NE(cef.out.find("src=\"http://api.example:4443/soundmanager2/script/bar-ui.js\""),
+  EXPECT_NE(cef.out.find("src=\"https://api.example:4443/soundmanager2/script/bar-ui.js\""),
             std::string::npos)
       << cef.out;
   EXPECT_NE(cef.out.find("<ul class=\"sm2-playlist-bd\"><li>x</li></ul></div>\r\n"),
