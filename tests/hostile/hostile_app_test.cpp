@@ -3,7 +3,7 @@
 // whose recommended list is 10,000 levels deep, a search answer that is no
 // document, a script address and markup in the player page under the
 // engine, a download cut mid-body and one whose name climbs out of its
-// folder. Every copy runs with a scratch HOME, APPDATA and desktop under one
+// folder, and a new version whose program the release key did not sign. Every copy runs with a scratch HOME, APPDATA and desktop under one
 // root; what appeared elsewhere in it, and the program's peak resident
 // memory (VmHWM), go into hostile-app-report.md.
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -43,7 +44,8 @@ std::string ReadBytes(const fs::path& file) {
 // One running copy of lark-bay and its automation socket.
 class Program {
  public:
-  Program(const fs::path& root, const std::string& base) : socket_((root / "automation.sock").string()) {
+  Program(const fs::path& root, const std::string& base, const std::string& binary = LARKBAY_APP_BINARY)
+      : socket_((root / "automation.sock").string()) {
     pid_ = ::fork();
     if (pid_ == 0) {
       const fs::path home = root / "home";
@@ -58,7 +60,7 @@ class Program {
       setenv("QT_QPA_PLATFORM", "offscreen", 1);
       setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
       setenv("QT_LOGGING_RULES", "qt.webenginecontext.info=false;*.warning=false", 1);
-      ::execl(LARKBAY_APP_BINARY, LARKBAY_APP_BINARY, static_cast<char*>(nullptr));
+      ::execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
       ::_exit(127);
     }
   }
@@ -181,6 +183,8 @@ class HostileApp : public ::testing::Test {
     fs::copy_file(LARKBAY_UPDATER_BINARY, root_ / "server/Update.exe");
     for (const char* file : {"Enginepack", "cef.pak.md5"})
       fs::copy_file(fs::path(LARKBAY_ENGINE_PACK_DIR) / file, root_ / "server" / file);
+    for (const char* file : {"Update.exe", "Enginepack", "cef.pak.md5"})
+      ASSERT_TRUE(SignBeside(root_ / "server" / file)) << "no demo key to sign " << file;
     gateway_ = std::make_unique<HostileGateway>(root_ / "server");
   }
   void TearDown() override {
@@ -248,6 +252,7 @@ TEST_F(HostileApp, HostileListSearchPageAndDownloads) {
   auto start = Clock::now();
   const std::set<fs::path> before = Snapshot(root_);
   fs::copy_file(fs::path(LARKBAY_ENGINE_PACK_DIR) / "Enginepack", root_ / "Desktop/Enginepack");
+  ASSERT_TRUE(SignBeside(root_ / "Desktop/Enginepack"));
   gateway_->Set(Doc::kMusicList, [](const RecordedRequest&, const Normal&) {
     const std::string doc = "{\"Muisc\":" + std::string(10000, '[') + std::string(10000, ']') + "}";
     return Http(200, HostileGateway::SealDocument(doc));
@@ -403,6 +408,97 @@ TEST_F(HostileApp, HostileListSearchPageAndDownloads) {
   EXPECT_EQ(strays, "");
   Row("all of the above: files outside the program's folders", Doc::kMedia, strays.empty() ? "none" : strays,
       strays.empty(), "wrote " + strays, program.PeakMb(), start);
+}
+
+// The processes running `program` (by their /proc/<id>/exe).
+std::vector<pid_t> Running(const fs::path& program) {
+  std::vector<pid_t> found;
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    std::error_code error;
+    if (fs::read_symlink(entry.path() / "exe", error) == program)
+      found.push_back(std::stoi(entry.path().filename().string()));
+  }
+  return found;
+}
+
+// A newer version announced, its program offered without the release key's
+// signature: the updater the program hands it to refuses the file, so the
+// installed program stays as it was and keeps running, and what was offered
+// never runs (it would leave a mark if it did).
+TEST_F(HostileApp, UnsignedNewProgramIsNeitherInstalledNorRun) {
+  const fs::path mark = root_ / "the offered program ran";
+  const std::string offered = "#!/bin/sh\ntouch '" + mark.string() + "'\n";
+  const std::vector<std::pair<std::string, std::string>> signatures = {
+      {"no signature", ""}, {"a signature by another key", SignatureOf(offered, kOtherKeyPem)}};
+  for (const auto& [name, signature] : signatures) {
+    SCOPED_TRACE(name);
+    const auto start = Clock::now();
+    for (const char* dir : {"appdata", "Desktop", "home", "install"}) {
+      fs::remove_all(root_ / dir);
+      fs::create_directories(root_ / dir);
+    }
+    // A copy of its own the updater may replace (never the build's program).
+    const fs::path program = root_ / "install/lark-bay";
+    fs::copy_file(LARKBAY_APP_BINARY, program);
+    const std::string installed = ReadBytes(program);
+    {
+      std::ofstream(root_ / "server/lark-bay", std::ios::binary | std::ios::trunc) << offered;
+    }
+    fs::permissions(root_ / "server/lark-bay", fs::perms::owner_all, fs::perm_options::add);
+    fs::remove(root_ / "server/lark-bay.sig");
+    if (!signature.empty()) std::ofstream(root_ / "server/lark-bay.sig", std::ios::binary) << signature;
+
+    gateway_->Clear();
+    std::string config = gateway_->ConfigDocument();
+    const std::string key = "\"version\":\"";
+    const size_t at = config.find(key);
+    ASSERT_NE(at, std::string::npos);
+    config.replace(at + key.size(), config.find('"', at + key.size()) - at - key.size(), "2000000000");
+    gateway_->Set(Doc::kConfig, [config](const RecordedRequest&, const Normal&) {
+      return Http(200, HostileGateway::SealDocument(config));
+    });
+    // The offered file's signature is asked for, whatever the answer.
+    std::atomic<int> signatureAsked{0};
+    gateway_->Set(Doc::kPack, [&signatureAsked](const RecordedRequest& request, const Normal& normal) {
+      if (normal.status == 302) return RedirectTo(normal.wire);
+      if (request.target.ends_with("/lark-bay.sig")) ++signatureAsked;
+      return normal.status == 200 ? Http(200, normal.document) : Http(404, "Not Found");
+    });
+    // No engine and no more asking for one: its hand-over would end this copy.
+    fs::create_directories(root_ / "appdata/Lark-Bay");
+    std::ofstream(root_ / "appdata/Lark-Bay/Config.ini", std::ios::binary)
+        << "[Lark-Bay]\r\nHandedOverEngine=" << Md5Hex(ReadBytes(root_ / "server/Enginepack"), false)
+        << "\r\nHandedOverEngineBadPacks=3\r\n";
+    const std::set<fs::path> before = Snapshot(root_);
+    Program copy(root_, gateway_->Base(), program.string());
+    const fs::path updater = root_ / "appdata/Lark-Bay/Update.exe";
+    // The hand-over: the updater fetched the signature, then is gone.
+    const bool asked = copy.WaitFor([&] { return signatureAsked > 0; }, 60s);
+    const bool updaterDone = copy.WaitFor([&] { return Running(updater).empty(); }, 30s);
+    std::string ping;
+    const bool up = copy.WaitFor([&] { return (ping = copy.Ask({"ping"})) == "main"; }, 60s);
+    std::this_thread::sleep_for(2s);  // anything started from the offer would have run by now
+    const bool kept = ReadBytes(program) == installed && !fs::exists(program.string() + ".sig");
+    const bool ran = fs::exists(mark);
+    const bool running = copy.Running();
+    copy.End();
+    for (const pid_t left : Running(updater)) ::kill(left, SIGKILL);
+    EXPECT_TRUE(asked) << "the updater never asked for the program's signature";
+    EXPECT_TRUE(updaterDone) << "the updater still runs";
+    EXPECT_TRUE(up) << ping;
+    EXPECT_TRUE(kept) << "the installed program was replaced";
+    EXPECT_FALSE(ran) << "the offered program ran";
+    EXPECT_TRUE(running) << "the installed program was ended";
+    const std::string strays = Strays(before);
+    EXPECT_EQ(strays, "");
+    Row("new version 2000000000, program with " + name, Doc::kPack,
+        std::string(kept ? "installed program kept" : "installed program REPLACED") +
+            (ran ? ", the offer RAN" : ", the offer never ran") + (running ? ", still running" : ", ended") +
+            (up ? ", main window up" : ""),
+        asked && updaterDone && up && kept && !ran && running && strays.empty(),
+        !asked ? "no signature was asked for" : strays.empty() ? "replaced, ran or ended" : "wrote " + strays,
+        copy.PeakMb(), start);
+  }
 }
 
 }  // namespace
