@@ -111,5 +111,30 @@ TEST_F(CancelTest, CancelledTokenSendsNothing) {
   EXPECT_EQ(server.RequestCount(), 0u);
 }
 
+// The wake-up of a waiter: on Cancel(), at once for a token cancelled before
+// the watch began (a wake-up is never lost), and never once the watch ended.
+TEST(CancelTokenWatch, WakesOnCancelAtOnceWhenLateAndNeverAfterItEnds) {
+  int wakes = 0;
+  CancelToken token;
+  {
+    CancelToken::Watch watch(&token, [&] { ++wakes; });
+    EXPECT_EQ(wakes, 0);
+    std::thread([&] { token.Cancel(); }).join();
+    EXPECT_EQ(wakes, 1);
+    token.Cancel();
+    EXPECT_EQ(wakes, 1) << "one wake-up per token";
+  }
+  CancelToken::Watch late(&token, [&] { ++wakes; });
+  EXPECT_EQ(wakes, 2);
+
+  CancelToken other;
+  { CancelToken::Watch ended(&other, [&] { ++wakes; }); }
+  other.Cancel();
+  EXPECT_EQ(wakes, 2);
+  CancelToken::Watch none(nullptr, [&] { ++wakes; });
+  EXPECT_EQ(wakes, 2);
+  EXPECT_TRUE(other.Token().stop_requested());
+}
+
 }  // namespace
 }  // namespace larkbay
