@@ -40,7 +40,6 @@ class AutomationChannel : public QObject {
   explicit AutomationChannel(Program& program);
   bool Listen(const QString& path);
   void Serve(QLocalSocket* socket);
-  QString Run(const QStringList& command);
 
   Program& program_;
   QLocalServer* server_;
