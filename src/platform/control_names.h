@@ -22,6 +22,8 @@ inline constexpr char kBrowserControl[] = "水星领航员1";
 inline constexpr char kTabControl[] = "选择夹_功能栏";
 inline constexpr char kSavePathBox[] = "编辑框_保存位置";
 inline constexpr char kDownloadList[] = "超级列表框_下载管理模块";
+// Named after the song page's cover, though it covers the download list's header.
+inline constexpr char kDownloadHeaderCover[] = "Song_透明标签_遮挡超级列表框1";
 inline constexpr char kDownloadToButton[] = "按钮_下载到";
 inline constexpr char kSaveFolderButton[] = "按钮_保存位置";
 
@@ -34,6 +36,7 @@ inline constexpr char kDjNextButton[] = "DJ_按钮_下一页";
 inline constexpr char kDjPreviousButton[] = "DJ_按钮_上一页";
 inline constexpr char kDjSortBox[] = "DJ_选择框_排序";
 inline constexpr char kDjResultList[] = "DJ_超级列表框_搜索结果";
+inline constexpr char kDjResultHeaderCover[] = "DJ_透明标签_遮挡超级列表框";
 inline constexpr char kDjPageLabel[] = "DJ_透明标签_页数信息栏";
 inline constexpr char kDjProgress[] = "进度条_DJ";
 inline constexpr char kDjInfoPanel[] = "分组框_DJ_信息";
@@ -50,6 +53,7 @@ inline constexpr char kSongFindButton[] = "Song_按钮_查找";
 inline constexpr char kSongNextButton[] = "Song_按钮_下一页";
 inline constexpr char kSongPreviousButton[] = "Song_按钮_上一页";
 inline constexpr char kSongResultList[] = "Song_超级列表框_搜索结果";
+inline constexpr char kSongResultHeaderCover[] = "Song_透明标签_遮挡超级列表框";
 inline constexpr char kSongPageLabel[] = "Song_透明标签_页数信息栏";
 inline constexpr char kSongProgress[] = "进度条_Song";
 
