@@ -1,34 +1,32 @@
 #include "app/program.h"
 
-#include "app/commands/main_window_commands.h"
-
 #include <QApplication>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QThread>
 #include <QWidget>
 
-#include "aquarius_sandbox.h"
+#include "app/commands/main_window_commands.h"
 #include "app/settings/settings_menu.h"
 #include "app/startup/init_steps.h"
-#include "app/startup/show_main_window.h"
-#include "app/windows/main_window.h"
-#include "app/windows/site_window.h"
 #include "app/windows/download_bindings.h"
+#include "app/windows/main_window.h"
 #include "app/windows/search_bindings.h"
+#include "app/windows/site_window.h"
 #include "app/windows/site_window_binding.h"
+#include "app/windows/startup_window.h"
+#include "aquarius_sandbox.h"
 #include "net/api_base.h"
 #include "net/tls_trust.h"
-#include "platform/config_ini.h"
 #include "platform/app_data_dir.h"
-#include "player/asset_root.h"
-#include "remote/remote_paths.h"
-#include "services/log/developer_log.h"
-#include "app/windows/startup_window.h"
+#include "platform/config_ini.h"
 #include "platform/control_names.h"
 #include "platform/processes.h"
 #include "platform/special_folder.h"
+#include "player/asset_root.h"
 #include "player/show_player_page.h"
+#include "remote/remote_paths.h"
+#include "services/log/developer_log.h"
 
 namespace larkbay {
 namespace {
@@ -55,12 +53,12 @@ Program::Program(ProgramOptions options)
       downloads_{controls_, state_, nullptr, &desktop_, &downloadStarter_},
       context_{controls_, state_, &remote_, &playerHost_} {
   search_.addressWorker = &addressWorker_;
-  controls_.AddWindowFactory(kMainWindowName, [this] {
+  controls_.AddWindowFactory(names::kMainWindow, [this] {
     mainWindow_ = new MainWindow;
     return mainWindow_.data();
   });
-  controls_.AddWindowFactory(kStartupWindowName, [] { return new StartupWindow; });
-  controls_.AddWindowFactory("SiteWindow", [this] { return new SiteWindow(mainWindow_); });
+  controls_.AddWindowFactory(names::kStartupWindow, [] { return new StartupWindow; });
+  controls_.AddWindowFactory(names::kSiteWindow, [this] { return new SiteWindow(mainWindow_); });
 
   StartupHooks hooks;
   hooks.settingsMenu = [this] {
@@ -112,7 +110,7 @@ Program::~Program() {
   delete mainWindow_.data();
 }
 
-void Program::Start() { controls_.LoadWindow(kMainWindowName, false); }
+void Program::Start() { controls_.LoadWindow(names::kMainWindow, false); }
 
 bool Program::StartEngine(const std::string& engineDir) {
   // The sandbox is the user's to switch off, never the program's: as root
@@ -148,8 +146,8 @@ bool Program::StartEngine(const std::string& engineDir) {
 }
 
 void Program::OpenSiteWindow() {
-  if (controls_.Exists("SiteWindow")) return;
-  controls_.LoadWindow("SiteWindow", true);
+  if (controls_.Exists(names::kSiteWindow)) return;
+  controls_.LoadWindow(names::kSiteWindow, true);
 }
 
 }  // namespace larkbay

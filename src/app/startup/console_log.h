@@ -4,11 +4,14 @@
 
 #include <string_view>
 
+#include "platform/control_names.h"
+
 namespace larkbay {
 
 class ControlInterface;
 
-inline constexpr char kConsoleName[] = "编辑框_控制台";
+// The start-up console's control; its name is kept with the others in control_names.h.
+inline constexpr const auto& kConsoleName = names::kConsole;
 
 // Appends `text` to the console after removing the busy dots, puts the caret
 // at the end, then waits 200 ms so each line can be read. Any thread.

@@ -1,9 +1,10 @@
 #include "app/startup/init_sequence.h"
 
 #include "app/startup/console_log.h"
-#include "state/program_state.h"
 #include "platform/control_interface.h"
+#include "platform/control_names.h"
 #include "services/log/developer_log.h"
+#include "state/program_state.h"
 
 namespace larkbay {
 
@@ -16,7 +17,7 @@ void InitSequence(ControlInterface& controls, ProgramState& state,
     DevLog(LogArea::kStartup, step.label + (ok ? ": done" : ": failed"));
   }
   state.InitDone.store(true);
-  controls.PostDestroyWindow(kStartupWindowName);
+  controls.PostDestroyWindow(names::kStartupWindow);
 }
 
 }  // namespace larkbay

@@ -16,8 +16,6 @@ struct InitStep {
   std::function<bool()> run;  // true: "√", false: "×"
 };
 
-inline constexpr char kStartupWindowName[] = "StartupWindow";
-
 // Runs every step, whatever the results: logs the label, runs the step, logs a
 // tab, the mark and CR LF. Then sets InitDone and asks for the start-up
 // window's destruction (carried out after InitDone is visible).

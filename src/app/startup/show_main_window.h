@@ -9,8 +9,6 @@ namespace larkbay {
 class ControlInterface;
 struct ProgramState;
 
-inline constexpr char kMainWindowName[] = "MainWindow";
-inline constexpr char kTabControlName[] = "选择夹_功能栏";
 // The song page's keyword at start: an artist whose songs every site carries.
 // An artist the catalogue knows, so the first search a user makes finds songs.
 inline constexpr std::string_view kDefaultSongKeyword = "林小雨";

@@ -2,8 +2,9 @@
 
 #include "app/startup/console_log.h"
 #include "app/startup/show_main_window.h"
-#include "state/program_state.h"
 #include "platform/control_interface.h"
+#include "platform/control_names.h"
+#include "state/program_state.h"
 
 namespace larkbay {
 
@@ -22,36 +23,36 @@ void StartupFlow::Bind() {
       return false;
     };
   };
-  controls_.Bind(kMainWindowName, ControlEvent::Created, [this](const ControlEventArgs&) {
-    controls_.LoadWindow(kStartupWindowName, true);
+  controls_.Bind(names::kMainWindow, ControlEvent::Created, [this](const ControlEventArgs&) {
+    controls_.LoadWindow(names::kStartupWindow, true);
     return false;
   });
-  controls_.Bind(kMainWindowName, ControlEvent::FirstActivated, [this](const ControlEventArgs&) {
+  controls_.Bind(names::kMainWindow, ControlEvent::FirstActivated, [this](const ControlEventArgs&) {
     if (hooks_.settingsMenu) hooks_.settingsMenu();
     if (hooks_.mainWindowShown) hooks_.mainWindowShown();
     return false;
   });
-  controls_.Bind(kMainWindowName, ControlEvent::AboutToBeDestroyed, run(hooks_.shutDownBrowser));
+  controls_.Bind(names::kMainWindow, ControlEvent::AboutToBeDestroyed, run(hooks_.shutDownBrowser));
 
-  controls_.Bind(kStartupWindowName, ControlEvent::Created, [this](const ControlEventArgs&) {
+  controls_.Bind(names::kStartupWindow, ControlEvent::Created, [this](const ControlEventArgs&) {
     state_.appState.VersionNumber = kVersionNumber;
     state_.appState.VersionText = kVersionText;
     return false;
   });
-  controls_.Bind(kStartupWindowName, ControlEvent::FirstActivated,
-                 [this](const ControlEventArgs&) {
-                   controls_.SetText("标签_版本标题", "主程序版本：" + state_.appState.VersionText);
-                   if (!worker_.joinable()) {
-                     worker_ = std::thread([this] { InitSequence(controls_, state_, steps_); });
-                   }
-                   return false;
-                 });
-  controls_.Bind(kStartupWindowName, ControlEvent::AboutToBeDestroyed,
+  controls_.Bind(
+      names::kStartupWindow, ControlEvent::FirstActivated, [this](const ControlEventArgs&) {
+        controls_.SetText(names::kVersionLabel, "主程序版本：" + state_.appState.VersionText);
+        if (!worker_.joinable()) {
+          worker_ = std::thread([this] { InitSequence(controls_, state_, steps_); });
+        }
+        return false;
+      });
+  controls_.Bind(names::kStartupWindow, ControlEvent::AboutToBeDestroyed,
                  [this](const ControlEventArgs&) {
                    OnStartupDestroyed();
                    return false;
                  });
-  controls_.Bind("时钟1", ControlEvent::Tick, [this](const ControlEventArgs&) {
+  controls_.Bind(names::kStartupTimer, ControlEvent::Tick, [this](const ControlEventArgs&) {
     ConsoleAddDot(controls_);
     return false;
   });

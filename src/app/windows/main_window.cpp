@@ -37,7 +37,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   BuildControls(layout, client);
   KeepPlayerBesideTabs(client->findChild<HtmlView*>(QString::fromUtf8(names::kPlayerView)),
                        client->findChild<TabControl*>(QString::fromUtf8(names::kTabControl)));
-  auto* downloads = client->findChild<QTreeWidget*>(QStringLiteral("超级列表框_下载管理模块"));
+  auto* downloads = client->findChild<QTreeWidget*>(QString::fromUtf8(names::kDownloadList));
   for (const ColumnTemplate& column : DownloadListColumns()) {
     AddListColumn(downloads,
                   QString::fromUtf8(column.title.data(), static_cast<qsizetype>(column.title.size())),

@@ -6,6 +6,7 @@
 #include "app/widgets/picture_box.h"
 #include "app/windows/ui_fonts.h"
 #include "app/windows/window_builder.h"
+#include "platform/control_names.h"
 
 namespace larkbay {
 
@@ -18,7 +19,7 @@ StartupWindow::StartupWindow(QWidget* parent)
   setFont(UiFont(FontKind::Window));
   setAttribute(Qt::WA_DeleteOnClose);
   BuildControls(layout, this);
-  if (auto* logo = findChild<PictureBox*>(QStringLiteral("图片框_Logo"))) {
+  if (auto* logo = findChild<PictureBox*>(QString::fromUtf8(names::kLogo))) {
     logo->SetPicture(LogoPicture());
   }
   move(layout.rect.left, layout.rect.top);
