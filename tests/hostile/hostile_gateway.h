@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "loopback_server.h"
+#include "release_signing.h"
 
 namespace larkbay::hostile {
 
@@ -90,15 +91,11 @@ Answer EndlessBody();
 // 302 to the same target, for ever.
 Answer RedirectTo(std::string location);
 
-// Release signatures, as the reference server keeps them beside its files.
-// The demo release key (LARKBAY_DEMO_KEY_FILE), which test builds trust, and
-// a key they do not.
-const std::string& DemoKeyPem();
-extern const std::string_view kOtherKeyPem;
-// The signature text of `bytes` by `keyPem`.
-std::string SignatureOf(std::string_view bytes, std::string_view keyPem = DemoKeyPem());
-// Writes `file`.sig with the signature of the file's bytes; false when the
-// file cannot be read or the key signs nothing.
-bool SignBeside(const std::filesystem::path& file, std::string_view keyPem = DemoKeyPem());
+// Release signatures, as the reference server keeps them beside its files
+// (the shared test signing helpers).
+using test::DemoKeyPem;
+using test::kOtherKeyPem;
+using test::SignatureOf;
+using test::SignBeside;
 
 }  // namespace larkbay::hostile
