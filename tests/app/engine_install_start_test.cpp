@@ -16,7 +16,7 @@
 
 #include "app_test_support.h"
 #include "server_run.h"
-#include "signed_release_files.h"
+#include "release_signing.h"
 
 namespace larkbay {
 namespace {
@@ -87,7 +87,7 @@ class EngineInstallStartTest : public QObject {
     QVERIFY(QFile::copy(updater, downloads.filePath(QStringLiteral("Update.exe"))));
     for (const char* file : {"Enginepack", "cef.pak.md5"})
       QVERIFY(QFile::copy(pack + u'/' + QLatin1String(file), downloads.filePath(QLatin1String(file))));
-    QVERIFY(testing::SignFolder(downloads.path()));
+    QVERIFY(test::SignFolder(downloads.path().toStdString()));
     testing::ServerRun server;
     QVERIFY2(server.Start({QStringLiteral("--downloads"), downloads.path()}),
              server.Output().constData());

@@ -27,7 +27,7 @@
 #include "platform/control_names.h"
 #include "player/show_player_page.h"
 #include "server_run.h"
-#include "signed_release_files.h"
+#include "release_signing.h"
 
 using namespace larkbay;
 
@@ -187,8 +187,8 @@ class EnginePlayerTest : public QObject {
       QVERIFY(QFile::copy(pack + u'/' + QLatin1String(file), downloads.filePath(QLatin1String(file))));
     const QString desktopPack = appData.Desktop() + QStringLiteral("/Enginepack");
     QVERIFY(QFile::copy(pack + QStringLiteral("/Enginepack"), desktopPack));
-    QVERIFY(testing::SignFolder(downloads.path()));
-    QVERIFY(testing::SignBeside(desktopPack));
+    QVERIFY(test::SignFolder(downloads.path().toStdString()));
+    QVERIFY(test::SignBeside(desktopPack.toStdString()));
     testing::ServerRun server;
     QVERIFY2(server.Start({QStringLiteral("--downloads"), downloads.path(), QStringLiteral("--media"),
                            QStringLiteral(LARKBAY_TEST_MEDIA)}),

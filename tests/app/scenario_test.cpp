@@ -27,7 +27,7 @@
 #include "app_test_support.h"
 #include "automation_remote.h"
 #include "server_run.h"
-#include "signed_release_files.h"
+#include "release_signing.h"
 
 namespace larkbay {
 namespace {
@@ -124,7 +124,7 @@ class ScenarioTest : public QObject {
     QVERIFY(QFile::copy(updater, downloads_.filePath(QStringLiteral("Update.exe"))));
     for (const char* file : {"Enginepack", "cef.pak.md5"})
       QVERIFY(QFile::copy(pack + u'/' + QLatin1String(file), downloads_.filePath(QLatin1String(file))));
-    QVERIFY(testing::SignFolder(downloads_.path()));
+    QVERIFY(test::SignFolder(downloads_.path().toStdString()));
     // The demo media, with every lossless file a large one (one file, linked),
     // so that a download lasts long enough to pause it.
     const QString demo = QStringLiteral(LARKBAY_TEST_MEDIA);

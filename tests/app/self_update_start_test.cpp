@@ -13,7 +13,7 @@
 
 #include "app_test_support.h"
 #include "server_run.h"
-#include "signed_release_files.h"
+#include "release_signing.h"
 
 namespace larkbay {
 
@@ -39,7 +39,7 @@ class SelfUpdateStartTest : public QObject {
     QTemporaryDir install;
     QVERIFY(QFile::copy(updater, downloads.filePath(QStringLiteral("Update.exe"))));
     QVERIFY(QFile::copy(client, downloads.filePath(QStringLiteral("lark-bay"))));
-    QVERIFY(testing::SignFolder(downloads.path()));
+    QVERIFY(test::SignFolder(downloads.path().toStdString()));
     const QString program = install.filePath(QStringLiteral("lark-bay"));
     QVERIFY(QFile::copy(client, program));
     // The copy is older than what the server offers.

@@ -31,7 +31,7 @@
 #include "app/windows/startup_window.h"
 #include "app_test_support.h"
 #include "server_run.h"
-#include "signed_release_files.h"
+#include "release_signing.h"
 #include "net/server_request.h"
 #include "platform/app_data_dir.h"
 #include "platform/processes.h"
@@ -331,8 +331,8 @@ class StartupTest : public QObject {
       QVERIFY(QFile::copy(pack + u'/' + QLatin1String(file), downloads.filePath(QLatin1String(file))));
     QVERIFY(QFile::copy(pack + QStringLiteral("/Enginepack"),
                         appData.Desktop() + QStringLiteral("/Enginepack")));
-    QVERIFY(testing::SignFolder(downloads.path()));
-    QVERIFY(testing::SignBeside(appData.Desktop() + QStringLiteral("/Enginepack")));
+    QVERIFY(test::SignFolder(downloads.path().toStdString()));
+    QVERIFY(test::SignBeside((appData.Desktop() + QStringLiteral("/Enginepack")).toStdString()));
     testing::ServerRun server;
     QVERIFY2(server.Start({QStringLiteral("--downloads"), downloads.path()}),
              server.Output().constData());

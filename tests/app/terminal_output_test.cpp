@@ -23,7 +23,7 @@
 #include "app_test_support.h"
 #include "automation_remote.h"
 #include "server_run.h"
-#include "signed_release_files.h"
+#include "release_signing.h"
 
 namespace larkbay {
 namespace {
@@ -170,7 +170,7 @@ class TerminalOutputTest : public QObject {
     for (const char* file : {"Enginepack", "cef.pak.md5"})
       QVERIFY(
           QFile::copy(pack + u'/' + QLatin1String(file), downloads_.filePath(QLatin1String(file))));
-    QVERIFY(testing::SignFolder(downloads_.path()));
+    QVERIFY(test::SignFolder(downloads_.path().toStdString()));
     server_ = std::make_unique<testing::ServerRun>();
     QVERIFY2(server_->Start({QStringLiteral("--downloads"), downloads_.path(),
                              QStringLiteral("--media"), QStringLiteral(LARKBAY_TEST_MEDIA)}),
@@ -183,7 +183,7 @@ class TerminalOutputTest : public QObject {
     QVERIFY(QDir().mkpath(home + QStringLiteral("/Desktop")));
     QVERIFY(QFile::copy(QStringLiteral(LARKBAY_ENGINE_PACK_DIR "/Enginepack"),
                         home + QStringLiteral("/Desktop/Enginepack")));
-    QVERIFY(testing::SignBeside(home + QStringLiteral("/Desktop/Enginepack")));
+    QVERIFY(test::SignBeside((home + QStringLiteral("/Desktop/Enginepack")).toStdString()));
     QByteArray printed;
     RunToPlayingAndEnd(home, QStringLiteral("cef"), printed);
     if (QTest::currentTestFailed()) return;
