@@ -15,6 +15,7 @@
 #include "net/server_request.h"
 #include "player/page_host.h"
 #include "player/player_page.h"
+#include "recording_page_host.h"
 #include "platform/control_names.h"
 #include "platform/memory_controls.h"
 #include "search/cell_colours.h"
@@ -412,16 +413,6 @@ TEST(DjSearch, ANewerSearchReplacesOneStillWaitingWithoutATrace) {
   EXPECT_EQ(f.controls.Get(kDjProgress).position, 0);
 }
 
-struct PageRecorder : PageHost {
-  bool LoadPage(std::string_view page) override {
-    pages.emplace_back(page);
-    return true;
-  }
-  bool RunScript(std::string_view) override { return true; }
-  bool StartDownload(std::string_view) override { return false; }
-  std::vector<std::string> pages;
-};
-
 TEST(DjMenu, AddressesLongerThanFiveBytesAndTheCopiesAlways) {
   auto items = [](const MenuItem& menu) {
     std::vector<int> ids;
@@ -452,7 +443,7 @@ TEST(DjActions, InfoPanelPlayWithItsMarkAndCopies) {
   for (const char* label : {kDjInfoSearchType, kDjInfoNumber, kDjInfoName, kDjInfoAuthor,
                             kDjInfoLengthSize, kDjInfoDate})
     f.controls.Add(label);
-  PageRecorder host;
+  test::RecordingPageHost host;
   f.context.pageHost = &host;
   f.context.assetRoot = f.server.Base() + "/";
   f.state.appState.PlayerEngine = "cef";

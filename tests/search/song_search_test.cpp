@@ -14,6 +14,7 @@
 #include "platform/memory_controls.h"
 #include "player/page_host.h"
 #include "player/player_page.h"
+#include "recording_page_host.h"
 #include "search/result_list.h"
 #include "search/song_actions.h"
 #include "search/search_worker.h"
@@ -263,16 +264,6 @@ TEST(SongSearch, ResolvedAddressesAreAskedOnceAndKeptInTheRecord) {
 }
 
 // The pages a play hands over.
-struct RecordingHost : PageHost {
-  bool LoadPage(std::string_view page) override {
-    pages.emplace_back(page);
-    return true;
-  }
-  bool RunScript(std::string_view) override { return true; }
-  bool StartDownload(std::string_view) override { return false; }
-  std::vector<std::string> pages;
-};
-
 TEST(SongMenu, OffersThePresentQualitiesLowestFirst) {
   auto captions = [](const MenuItem& menu) {
     std::vector<std::pair<std::string, int>> items;
@@ -308,7 +299,7 @@ TEST(SongMenu, OffersThePresentQualitiesLowestFirst) {
 TEST(SongActions, MenuPlayAndHoverFocusOnTheSelectedRow) {
   SongSearchFixture f;
   f.controls.Add(kMainWindow);
-  RecordingHost host;
+  test::RecordingPageHost host;
   f.context.pageHost = &host;
   f.context.assetRoot = f.server.Base() + "/";
   f.state.appState.PlayerEngine = "cef";
@@ -376,7 +367,7 @@ TEST(SongActions, AnAddressAskedForOnTheAddressWorkerNeverHoldsTheWindow) {
   SongSearchFixture f({"--fault", "slow", "--slow-ms", "1500"});
   SearchWorker addresses;
   f.context.addressWorker = &addresses;
-  RecordingHost host;
+  test::RecordingPageHost host;
   f.context.pageHost = &host;
   f.state.appState.PlayerEngine = "cef";
   f.Search("林小雨");
