@@ -22,16 +22,18 @@ endif()
 set(LARKBAY_SIGNING_KEY "${larkbay_default_signing_key}" CACHE FILEPATH
   "Ed25519 private key (PEM) that signs the bundled updater and engine pack")
 if(LARKBAY_SIGNING_KEY)
-  set(larkbay_bundled_signatures
-    ${PROJECT_BINARY_DIR}/tools/updater/Update.exe.sig ${LARKBAY_ENGINE_PACK_DIR}/Enginepack.sig)
-  add_custom_command(OUTPUT ${larkbay_bundled_signatures}
-    COMMAND lark-bay-cli sign --key ${LARKBAY_SIGNING_KEY}
-            $<TARGET_FILE:larkbay_updater> ${LARKBAY_ENGINE_PACK_DIR}/Enginepack
-    DEPENDS lark-bay-cli larkbay_updater ${LARKBAY_ENGINE_PACK_DIR}/Enginepack
-            ${LARKBAY_SIGNING_KEY}
-    VERBATIM)
-  add_custom_target(larkbay_bundled_signatures ALL DEPENDS ${larkbay_bundled_signatures})
-  install(FILES ${larkbay_bundled_signatures} DESTINATION ${LARKBAY_INSTALL_PKGDIR})
+  # Signed where they are installed, after a package build has stripped the
+  # updater: a signature of the build's own file would not hold for it.
+  install(CODE "
+    set(pkgdir \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${LARKBAY_INSTALL_PKGDIR}\")
+    execute_process(COMMAND \"$<TARGET_FILE:lark-bay-cli>\" sign --key \"${LARKBAY_SIGNING_KEY}\"
+                            \"\${pkgdir}/Update.exe\" \"\${pkgdir}/Enginepack\"
+                    RESULT_VARIABLE signed)
+    if(NOT signed EQUAL 0)
+      message(FATAL_ERROR \"the bundled updater and engine pack could not be signed\")
+    endif()
+    file(CHMOD \"\${pkgdir}/Update.exe.sig\" \"\${pkgdir}/Enginepack.sig\"
+         PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)")
 else()
   message(NOTICE "LARKBAY_SIGNING_KEY is not set: the package carries its updater and engine "
     "pack unsigned, and the program downloads signed ones instead")

@@ -113,8 +113,9 @@ bool InstallFromPack(StepContext& context, const std::string& pack, const std::s
   Remove(archive);
   context.Sleep(milliseconds(50));
   if (!packFile.empty()) {
-    Remove(packFile);
+    // The signature first: a pack never lies on the desktop without it.
     Remove(packFile + std::string(kSignatureSuffix));
+    Remove(packFile);
   }
   context.Sleep(milliseconds(2000));
   return StartEngine(context);
